@@ -1,0 +1,15 @@
+// Loading of the window module, which is the only part of the program that links
+// the window toolkit. A command-line run never loads it.
+#pragma once
+
+#include <string>
+
+// Name of the entry point that the window module exports.
+inline constexpr const char* kWindowEntryName = "BrelvixWindowMain";
+using WindowEntry = int (*)(int argc, char** argv);
+
+// Path of the window module: beside the executable, else in the installed library folder.
+std::string WindowModulePath();
+// Loads the module and runs the window mode; returns its exit status, or 0 when the
+// module is not available (nothing can be shown then).
+int RunWindowMode(int argc, char** argv);
