@@ -1,0 +1,38 @@
+// The batch job: the worker that converts every file of the job's file map, the
+// progress record it publishes and the lock that guards it.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+struct JobProgress {
+    int32_t currentIndex = 0;    // under gJobLock
+    std::string currentFile;     // under gJobLock
+    int32_t convertedCount = 0;  // under gJobLock
+    std::atomic<bool> running{false};
+};
+
+extern JobProgress gJobProgress;
+extern std::mutex gJobLock;
+
+// Index 0, file empty, count 0, running set.
+void ResetJobProgress();
+
+// The worker procedure; returns 0.
+int RunBatchJob();
+
+// Holds the worker at its gate before the next file (true) or lets it go on (false).
+void HoldWorker(bool hold);
+
+// Puts one input file into the job (the map holds at most one). True when accepted.
+bool AddInputFile(const std::string& path);
+// The sub-folder of an input file relative to a base folder.
+std::string InputSubFolder(const std::string& path, const std::string& base);
+
+// Window mode installs this: called by AddInputFile for a job that is not a
+// command-line job, with the accepted path (fills the input field, the output folder).
+using InputFileHook = std::function<void(const std::string& path)>;
+void SetInputFileHook(InputFileHook hook);
