@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "text/text_table.h"
+#include "ui/compact_style.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/selection.h"
@@ -17,9 +18,13 @@
 
 namespace {
 
-wxString Wx(const std::string& text) { return wxString::FromUTF8(text); }
+wxString Wx(const std::string& text) {
+    return wxString::FromUTF8(text);
+}
 
-std::string Msg(const char* key) { return GetText("Msg", key); }
+std::string Msg(const char* key) {
+    return GetText("Msg", key);
+}
 
 bool HasAcceptedExtension(const std::string& path) {
     const std::string name = FilePart(path);
@@ -32,7 +37,9 @@ bool HasAcceptedExtension(const std::string& path) {
 }
 
 // The watermark font of a text watermark: checked before the job starts.
-bool WatermarkFontUsable() { return true; }
+bool WatermarkFontUsable() {
+    return true;
+}
 
 // The active output format of the selected entry of the main window's list.
 std::string SelectedOutputFormat() {
@@ -109,6 +116,7 @@ void ShowConvertProgress() {
     wxDialog dialog(owner, wxID_ANY, Wx(heading), wxDefaultPosition, wxDefaultSize,
                     wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU);
     dialog.SetName("progressDialog");
+    UseCompactControls(&dialog);
     dialog.SetClientSize(300, 110);
     auto* label = new wxStaticText(&dialog, wxID_ANY, "", wxPoint(10, 13), wxSize(280, 20),
                                    wxST_NO_AUTORESIZE);
@@ -137,7 +145,9 @@ void ShowConvertProgress() {
     bool cancelled = false;
     int last = 0;
 
-    auto progressText = [n](int i) { return FillTemplate(Msg("Progress"), std::to_string(i), std::to_string(n)); };
+    auto progressText = [n](int i) {
+        return FillTemplate(Msg("Progress"), std::to_string(i), std::to_string(n));
+    };
 
     wxTimer timer(&dialog);
     dialog.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
@@ -175,7 +185,8 @@ void ShowConvertProgress() {
         } else {
             SetStatusText(Msg("Conversion complete"));
             dialog.SetTitle(Wx(Msg("Conversion complete") + " " + progressText(last)));
-            label->SetLabel(Wx(FillTemplate(Msg("Files converted"), std::to_string(c), std::to_string(n))));
+            label->SetLabel(
+                Wx(FillTemplate(Msg("Files converted"), std::to_string(c), std::to_string(n))));
             bar->SetValue(n + 1);
         }
         ok->Enable();

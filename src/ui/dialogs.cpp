@@ -15,7 +15,9 @@ namespace {
 
 DialogSeam gSeam;
 
-wxString Wx(const std::string& text) { return wxString::FromUTF8(text); }
+wxString Wx(const std::string& text) {
+    return wxString::FromUTF8(text);
+}
 
 // The texts of the table use CR LF line ends; the toolkit wants LF alone.
 wxString DisplayText(const std::string& text) {
@@ -25,21 +27,33 @@ wxString DisplayText(const std::string& text) {
     return Wx(out);
 }
 
-wxWindow* Parent(wxWindow* parent) { return parent ? parent : wxGetActiveWindow(); }
+wxWindow* Parent(wxWindow* parent) {
+    return parent ? parent : wxGetActiveWindow();
+}
 
 } // namespace
 
-void SetDialogSeam(DialogSeam seam) { gSeam = std::move(seam); }
+void SetDialogSeam(DialogSeam seam) {
+    gSeam = std::move(seam);
+}
 
 bool ShowMessage(MessageKind kind, const std::string& title, const std::string& text,
                  wxWindow* parent) {
     if (gSeam.message) return gSeam.message(kind, title, text);
     long style = wxOK | wxCENTRE;
     switch (kind) {
-    case MessageKind::Warning: style |= wxICON_WARNING; break;
-    case MessageKind::Error: style |= wxICON_ERROR; break;
-    case MessageKind::Information: style |= wxICON_INFORMATION; break;
-    case MessageKind::Question: style = wxYES_NO | wxCENTRE | wxICON_WARNING; break;
+    case MessageKind::Warning:
+        style |= wxICON_WARNING;
+        break;
+    case MessageKind::Error:
+        style |= wxICON_ERROR;
+        break;
+    case MessageKind::Information:
+        style |= wxICON_INFORMATION;
+        break;
+    case MessageKind::Question:
+        style = wxYES_NO | wxCENTRE | wxICON_WARNING;
+        break;
     }
     wxMessageDialog dialog(Parent(parent), DisplayText(text), Wx(title), style);
     const int answer = dialog.ShowModal();
@@ -82,7 +96,10 @@ bool ChooseColour(std::string& colour, wxWindow* parent) {
 bool ChooseFont(FontChoice& font, wxWindow* parent) {
     if (gSeam.font) return gSeam.font(font);
     wxFontInfo info(font.points);
-    info.FaceName(Wx(font.family)).Bold(font.bold).Italic(font.italic).Underlined(font.underline)
+    info.FaceName(Wx(font.family))
+        .Bold(font.bold)
+        .Italic(font.italic)
+        .Underlined(font.underline)
         .Strikethrough(font.strikeOut);
     wxFontData data;
     data.SetInitialFont(wxFont(info));

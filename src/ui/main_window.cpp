@@ -6,6 +6,7 @@
 #include "settings/settings.h"
 #include "text/text_table.h"
 #include "themes/themes.h"
+#include "ui/compact_style.h"
 #include "ui/later_parts.h"
 #include "ui/pictures.h"
 #include "ui/selection.h"
@@ -19,7 +20,9 @@ namespace {
 
 MainWindow gMain;
 
-wxString Wx(const std::string& text) { return wxString::FromUTF8(text); }
+wxString Wx(const std::string& text) {
+    return wxString::FromUTF8(text);
+}
 
 constexpr int kSeparator = -1;
 
@@ -30,19 +33,20 @@ struct MenuLayout {
     int count;
 };
 constexpr MenuLayout kMenus[] = {
-    {"File", {kCmdNew, kSeparator, kCmdSelectInputFile, kCmdSelectOutputFolder, kSeparator,
-              kCmdExit},
+    {"File",
+     {kCmdNew, kSeparator, kCmdSelectInputFile, kCmdSelectOutputFolder, kSeparator, kCmdExit},
      6},
     {"Converter", {kCmdConvert, kSeparator, kCmdCustomConverter, kSeparator, kCmdPreferences}, 5},
-    {"Help", {kCmdManual, kSeparator, kCmdSendFeedback, kCmdVisitHomepage,
-              kCmdCheckForNewVersion, kSeparator, kCmdAbout},
+    {"Help",
+     {kCmdManual, kSeparator, kCmdSendFeedback, kCmdVisitHomepage, kCmdCheckForNewVersion,
+      kSeparator, kCmdAbout},
      7},
 };
 
-constexpr int kToolbar[] = {kCmdNew,     kCmdSelectInputFile, kCmdSelectOutputFolder,
-                            kSeparator,  kCmdPreferences,     kSeparator,
-                            kCmdConvert, kSeparator,          kCmdManual,
-                            kCmdSendFeedback, kCmdVisitHomepage, kCmdCheckForNewVersion};
+constexpr int kToolbar[] = {kCmdNew,          kCmdSelectInputFile, kCmdSelectOutputFolder,
+                            kSeparator,       kCmdPreferences,     kSeparator,
+                            kCmdConvert,      kSeparator,          kCmdManual,
+                            kCmdSendFeedback, kCmdVisitHomepage,   kCmdCheckForNewVersion};
 
 // The field buttons beside the input field, the output folder and the output format list.
 constexpr int kFieldButtons[] = {kCmdSelectInputFile, kCmdSelectOutputFolder,
@@ -51,7 +55,9 @@ constexpr int kFieldButtonY[] = {19, 59, 99};
 constexpr int kFieldButtonSide = 24;
 constexpr int kConvertSide = 100;
 
-std::string MenuText(const char* key) { return GetText("Menu", key); }
+std::string MenuText(const char* key) {
+    return GetText("Menu", key);
+}
 
 void BuildMenu() {
     auto* bar = new wxMenuBar();
@@ -104,9 +110,9 @@ void BuildFieldButtons() {
         if (gMain.fieldButtons[i]) gMain.fieldButtons[i]->Destroy();
         const CommandRow* row = FindCommand(kFieldButtons[i]);
         auto* button = new wxBitmapButton(
-            gMain.panel, CommandWindowId(row->command), SlotBitmap(SlotSet::MenuIcons, row->icon, 16),
-            wxPoint(364, kFieldButtonY[i]), wxSize(kFieldButtonSide, kFieldButtonSide),
-            wxBU_EXACTFIT);
+            gMain.panel, CommandWindowId(row->command),
+            SlotBitmap(SlotSet::MenuIcons, row->icon, 16), wxPoint(364, kFieldButtonY[i]),
+            wxSize(kFieldButtonSide, kFieldButtonSide), wxBU_EXACTFIT);
         button->SetName(wxString::Format("fieldButton%d", i));
         button->SetToolTip(Wx(MenuText(row->key)));
         button->SetMinSize(wxSize(kFieldButtonSide, kFieldButtonSide));
@@ -131,27 +137,32 @@ wxBitmap ConvertBitmap() {
 
 void SetListIcons(wxBitmapComboBox* list, const char* icon) {
     const wxBitmap bitmap = SlotBitmap(SlotSet::MenuIcons, icon, 16);
-    for (unsigned i = 0; i < list->GetCount(); ++i) list->SetItemBitmap(i, bitmap);
+    for (unsigned i = 0; i < list->GetCount(); ++i)
+        list->SetItemBitmap(i, bitmap);
 }
 
 } // namespace
 
-MainWindow& Main() { return gMain; }
+MainWindow& Main() {
+    return gMain;
+}
 
 void BuildMainWindow() {
     gMain = MainWindow{};
     const int width = std::max(510, static_cast<int>(gSettings.width));
-    auto* frame = new wxFrame(nullptr, wxID_ANY, Wx(ProductTitle()), wxPoint(gSettings.x, gSettings.y),
-                              wxDefaultSize, wxDEFAULT_FRAME_STYLE);
+    auto* frame =
+        new wxFrame(nullptr, wxID_ANY, Wx(ProductTitle()), wxPoint(gSettings.x, gSettings.y),
+                    wxDefaultSize, wxDEFAULT_FRAME_STYLE);
     frame->SetName("mainWindow");
     gMain.frame = frame;
-    frame->SetClientSize(width, 260);
-    frame->SetMinClientSize(wxSize(510, 260));
-    frame->SetMaxClientSize(wxSize(-1, 260));
+    UseCompactControls(frame);
     frame->DragAcceptFiles(true);
 
     BuildMenu();
     BuildToolbar();
+    frame->SetClientSize(width, 260);
+    frame->SetMinClientSize(wxSize(510, 260));
+    frame->SetMaxClientSize(wxSize(-1, 260));
 
     gMain.status = new wxStatusBar(frame, wxID_ANY, wxSTB_SHOW_TIPS | wxFULL_REPAINT_ON_RESIZE);
     gMain.status->SetName("statusBar");
@@ -166,13 +177,14 @@ void BuildMainWindow() {
                                         wxPoint(10, 5), wxSize(350, 20));
     gMain.input = new wxTextCtrl(panel, wxID_ANY, "", wxPoint(10, 20), wxSize(350, 20));
     gMain.input->SetName("inputField");
-    gMain.outFolderLabel = new wxStaticText(panel, wxID_ANY, Wx(GetText("General", "Output Folder")),
-                                            wxPoint(10, 5 + 40), wxSize(350, 20));
+    gMain.outFolderLabel =
+        new wxStaticText(panel, wxID_ANY, Wx(GetText("General", "Output Folder")),
+                         wxPoint(10, 5 + 40), wxSize(350, 20));
     gMain.outFolders = new wxBitmapComboBox(panel, wxID_ANY, "", wxPoint(10, 60), wxSize(350, 21),
                                             0, nullptr, wxCB_READONLY);
     gMain.outFolders->SetName("outFolderList");
-    gMain.outFormatLabel = new wxStaticText(panel, wxID_ANY, Wx(GetText("General", "Output Format")),
-                                            wxPoint(10, 85), wxSize(350, 20));
+    gMain.outFormatLabel = new wxStaticText(
+        panel, wxID_ANY, Wx(GetText("General", "Output Format")), wxPoint(10, 85), wxSize(350, 20));
     gMain.outFormats = new wxBitmapComboBox(panel, wxID_ANY, "", wxPoint(10, 100), wxSize(350, 21),
                                             0, nullptr, wxCB_READONLY);
     gMain.outFormats->SetName("outFormatList");
@@ -182,8 +194,10 @@ void BuildMainWindow() {
     gMain.convertButton->SetName("convertButton");
     gMain.convertButton->SetToolTip(Wx(MenuText("Convert")));
 
+    // The notice keeps its place; it is given the room its text needs.
     gMain.notice = new wxStaticText(frame, wxID_ANY, Wx(NoticeText()), wxPoint(10, 260 - 70),
                                     wxSize(350, 20), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    gMain.notice->SetSize(std::max(350, gMain.notice->GetBestSize().x), 20);
     gMain.notice->SetName("notice");
 
     // Keyboard shortcuts.
@@ -229,7 +243,8 @@ void ShowMainWindow() {
         LayoutMainWindow();
     });
     if (gSettings.isMaximized == 1) gMain.frame->Maximize(true);
-    if (gSettings.recentOutFolders.empty()) gMain.outFolders->Append("", SlotBitmap(SlotSet::MenuIcons, "FavFolder", 16));
+    if (gSettings.recentOutFolders.empty())
+        gMain.outFolders->Append("", SlotBitmap(SlotSet::MenuIcons, "FavFolder", 16));
     FillOutputFormatList(gMain.outFormats, true);
     NewJob();
     gMain.frame->Show(true);
@@ -242,12 +257,12 @@ void LayoutMainWindow() {
     const wxSize inner = gMain.frame->GetClientSize();
     const int W = inner.x, H = inner.y;
     if (gMain.toolbar) gMain.toolbar->SetSize(0, 0, W, gMain.toolbarHeight);
-    gMain.panel->SetSize(0, gMain.toolbarHeight, W,
-                         std::max(0, H - gMain.menuHeight - gMain.toolbarHeight -
-                                         gMain.statusHeight - 40));
-    for (wxWindow* field : {static_cast<wxWindow*>(gMain.input),
-                            static_cast<wxWindow*>(gMain.outFolders),
-                            static_cast<wxWindow*>(gMain.outFormats)}) {
+    gMain.panel->SetSize(
+        0, gMain.toolbarHeight, W,
+        std::max(0, H - gMain.menuHeight - gMain.toolbarHeight - gMain.statusHeight - 40));
+    for (wxWindow* field :
+         {static_cast<wxWindow*>(gMain.input), static_cast<wxWindow*>(gMain.outFolders),
+          static_cast<wxWindow*>(gMain.outFormats)}) {
         const wxRect r = field->GetRect();
         field->SetSize(r.x, r.y, std::max(0, W - 160), r.height);
     }
@@ -291,7 +306,8 @@ void ApplyPreferencesToMainWindow(int preferencesFormat) {
         LayoutMainWindow();
         gJob.restartRequest = 0;
     }
-    if (preferencesFormat >= 0 && preferencesFormat < static_cast<int>(gMain.outFormats->GetCount()))
+    if (preferencesFormat >= 0 &&
+        preferencesFormat < static_cast<int>(gMain.outFormats->GetCount()))
         gMain.outFormats->SetSelection(preferencesFormat);
     if (static_cast<int>(gMain.outFolders->GetCount()) != gSettings.outFoldersNumber)
         FillOutFolderList();
@@ -318,9 +334,10 @@ void DestroyMainWindow() {
     gMain = MainWindow{};
 }
 
-std::string InputFieldText() { return gMain.input ? gMain.input->GetValue().utf8_string() : ""; }
+std::string InputFieldText() {
+    return gMain.input ? gMain.input->GetValue().utf8_string() : "";
+}
 
 std::string OutFolderListText() {
     return gMain.outFolders ? gMain.outFolders->GetValue().utf8_string() : "";
 }
-

@@ -18,7 +18,9 @@
 
 namespace {
 
-wxString Wx(const std::string& text) { return wxString::FromUTF8(text); }
+wxString Wx(const std::string& text) {
+    return wxString::FromUTF8(text);
+}
 
 // The fields of Recent Out Folders by position, each trimmed of blanks.
 std::vector<std::string> RecentFields() {
@@ -57,7 +59,9 @@ void OnInputFileAdded(const std::string& path) {
 
 } // namespace
 
-void InstallInputFileHook() { SetInputFileHook(OnInputFileAdded); }
+void InstallInputFileHook() {
+    SetInputFileHook(OnInputFileAdded);
+}
 
 void AddDroppedFiles(const std::string& dropText) {
     if (dropText.empty()) return;
@@ -103,7 +107,8 @@ void SelectOutputFolder() {
     std::string start = gJob.outputFolder;
     const std::string shown = OutFolderListText();
     if (!shown.empty()) start = FolderPart(shown);
-    std::string folder = ChooseFolder(GetText("Dialog", "Select Output Folder"), start, Main().frame);
+    std::string folder =
+        ChooseFolder(GetText("Dialog", "Select Output Folder"), start, Main().frame);
     if (!folder.empty() && IsFolder(folder)) {
         PushRecentOutFolder(folder);
         gJob.outputFolder = folder;

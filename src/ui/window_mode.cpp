@@ -27,17 +27,23 @@ void OpenOutputFormatOptions() {
     OpenPreferences();
 }
 
-void OpenManual() { OpenExternal("brelvix.chm"); }
+void OpenManual() {
+    OpenExternal("brelvix.chm");
+}
 
 void SendFeedback() {
     OpenExternal("mailto:" + SupportEmail() + "?subject=" + ProductTitle() + " Feedback");
 }
 
-void VisitHomepage() { OpenExternal(WebSiteAddress() + "brelvix/"); }
+void VisitHomepage() {
+    OpenExternal(WebSiteAddress() + "brelvix/");
+}
 
 void DoNothing() {}
 
-void SelectInput() { SelectInputFile(); }
+void SelectInput() {
+    SelectInputFile();
+}
 
 // The command table: every command of the menu, the toolbar, the field buttons and the
 // keyboard shortcuts.
@@ -70,7 +76,9 @@ const CommandRow* FindCommand(int command) {
     return nullptr;
 }
 
-int CommandWindowId(int command) { return kCommandIdBase + command; }
+int CommandWindowId(int command) {
+    return kCommandIdBase + command;
+}
 
 int CommandFromWindowId(int id) {
     const int command = id - kCommandIdBase;
@@ -84,12 +92,20 @@ void RunCommand(int command) {
 void DispatchMainWindowEvent(MainEvent kind, int command, Control control,
                              const std::string& dropText) {
     switch (kind) {
-    case MainEvent::Close: RequestQuit(); break;
-    case MainEvent::DropFiles: AddDroppedFiles(dropText); break;
-    case MainEvent::Command: RunCommand(command); break;
+    case MainEvent::Close:
+        RequestQuit();
+        break;
+    case MainEvent::DropFiles:
+        AddDroppedFiles(dropText);
+        break;
+    case MainEvent::Command:
+        RunCommand(command);
+        break;
     case MainEvent::Control:
         switch (control) {
-        case Control::OutFolderList: gJob.outputFolder = OutFolderListText(); break;
+        case Control::OutFolderList:
+            gJob.outputFolder = OutFolderListText();
+            break;
         case Control::OutFormatList: {
             wxBitmapComboBox* list = Main().outFormats;
             const int selected = list->GetSelection();
@@ -99,13 +115,17 @@ void DispatchMainWindowEvent(MainEvent kind, int command, Control control,
             if (index < formats.size()) gSettings.outputFormat = formats[index];
             break;
         }
-        case Control::ConvertButton: RunCommand(kCmdConvert); break;
+        case Control::ConvertButton:
+            RunCommand(kCmdConvert);
+            break;
         }
         break;
     }
 }
 
-bool QuitRequested() { return gQuit; }
+bool QuitRequested() {
+    return gQuit;
+}
 
 void RequestQuit() {
     gQuit = true;
