@@ -165,22 +165,38 @@ TEST_F(Convert, ReadOnlyOutputIsReplaced) {
 }
 
 TEST_F(Convert, FailedSaveLeavesTheExistingOutputAndNoTemporaryFile) {
-    UseInput(MakePatternImage(64, 40));
-    ASSERT_TRUE(ConvertFile());
-    const int64_t size = static_cast<int64_t>(ReadFile(out + "pic.pcx").size());
-    ASSERT_GT(size, 200);
+    constexpr int64_t kMiB = int64_t{1} << 20; // the writer's buffer holds one
+    struct Case {
+        int width, height;
+    };
+    // A small picture, and one whose file is larger than the write buffer.
+    for (Case c : {Case{64, 40}, Case{900, 500}}) {
+        ResetEngineJob();
+        gJob.outputFolder = out;
+        UseInput(MakePatternImage(c.width, c.height));
+        const std::string pcx = out + "pic.pcx";
+        std::error_code ec;
+        fs::remove(pcx, ec);
+        ASSERT_TRUE(ConvertFile());
+        const int64_t size = static_cast<int64_t>(ReadFile(pcx).size());
+        ASSERT_GT(size, c.width > 100 ? kMiB + 1 : 200);
 
-    const std::string pcx = out + "pic.pcx";
-    for (int64_t limit : {int64_t{0}, int64_t{1}, int64_t{127}, int64_t{128}, size / 2, size - 1}) {
-        ASSERT_TRUE(WriteFile(pcx, "the older picture"));
-        SetPcxWriteLimit(limit);
-        EXPECT_FALSE(ConvertFile()) << limit;
-        EXPECT_EQ(ReadFile(pcx), "the older picture") << limit;
-        EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"}) << limit;
+        std::vector<int64_t> limits = {0, 1, 127, 128, size / 2, size - 1};
+        if (size > kMiB + 1) limits.insert(limits.end(), {kMiB - 1, kMiB, kMiB + 1});
+        for (int64_t limit : limits) {
+            ASSERT_TRUE(WriteFile(pcx, "the older picture"));
+            SetPcxWriteLimit(limit);
+            EXPECT_FALSE(ConvertFile()) << limit << " of " << size;
+            EXPECT_EQ(ReadFile(pcx), "the older picture") << limit;
+            EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"}) << limit;
+        }
+        SetPcxWriteLimit(size); // exactly enough room
+        EXPECT_TRUE(ConvertFile());
+        EXPECT_EQ(static_cast<int64_t>(ReadFile(pcx).size()), size);
+        EXPECT_TRUE(DecodeWith("netpbm", pcx).pixels ==
+                    ToRgb(MakePatternImage(c.width, c.height)).pixels);
+        SetPcxWriteLimit(-1);
     }
-    SetPcxWriteLimit(size); // exactly enough room
-    EXPECT_TRUE(ConvertFile());
-    EXPECT_EQ(static_cast<int64_t>(ReadFile(pcx).size()), size);
 }
 
 TEST_F(Convert, SaveNeverWritesOverAnExistingFile) {
