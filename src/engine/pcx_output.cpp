@@ -2,8 +2,10 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <memory>
 #include <sys/mman.h>
@@ -218,6 +220,9 @@ DevilImage DevilImage::Generate() {
 }
 
 DevilImage HandOverToDevil(Image image) {
+    // The export reads only ordinary bitmaps of 1 to 32 bits; deeper ones are narrowed.
+    if (image && FreeImage_GetImageType(image.get()) != FIT_BITMAP)
+        image = Image(FreeImage_ConvertTo24Bits(image.get()));
     const int width = image.Width();
     const int height = image.Height();
     if (width <= 0 || height <= 0 || width > kMaxPcxWidth || height > kMaxPcxHeight) return {};

@@ -152,6 +152,26 @@ TEST_F(Convert, EveryBmpDepthGivesA24BitPcxOfTheSameColours) {
     }
 }
 
+TEST_F(Convert, DeepOutputDepthStillWritesThePicturesOwnPixels) {
+    // Only a hand-edited settings file asks for these depths for PCX.
+    Image source = MakePatternImage(13, 7);
+    UseInput(source);
+    for (int32_t depth : {48, 96}) {
+        gJob.outputBitDepth = depth;
+        gJob.keepBitDepth = 0;
+        const bool converted = ConvertFile();
+        if (depth == 48) {
+            EXPECT_TRUE(converted);
+        }
+        if (converted) {
+            EXPECT_TRUE(DecodeWith("netpbm", out + "pic.pcx").pixels == ToRgb(source).pixels)
+                << depth;
+        }
+        std::error_code ec;
+        fs::remove(out + "pic.pcx", ec);
+    }
+}
+
 TEST_F(Convert, ReadOnlyOutputIsReplaced) {
     UseInput(MakeSolidImage(8, 8, 10, 20, 30));
     const std::string pcx = out + "pic.pcx";
