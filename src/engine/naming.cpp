@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "settings/settings.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace {

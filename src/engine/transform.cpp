@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace {
