@@ -118,8 +118,9 @@ void ShowConvertProgress() {
     dialog.SetName("progressDialog");
     UseCompactControls(&dialog);
     dialog.SetClientSize(300, 110);
+    // One line: a path that is still too wide after ShortenPath loses more of its middle.
     auto* label = new wxStaticText(&dialog, wxID_ANY, "", wxPoint(10, 13), wxSize(280, 20),
-                                   wxST_NO_AUTORESIZE);
+                                   wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     label->SetName("progressLabel");
     auto* bar = new wxGauge(&dialog, wxID_ANY, n + 1, wxPoint(10, 40), wxSize(280, 20),
                             wxGA_HORIZONTAL | wxGA_SMOOTH);
@@ -212,6 +213,7 @@ void ShowConvertProgress() {
         }
     });
     timer.Start(15);
+    if (owner) owner->Disable();
     dialog.ShowModal();
     timer.Stop();
     if (worker.joinable()) worker.join();
