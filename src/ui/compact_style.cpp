@@ -15,6 +15,8 @@ struct StyleFunctions {
     void (*addProviderForScreen)(void*, void*, unsigned) = nullptr;
     void* (*widgetStyleContext)(void*) = nullptr;
     void (*contextAddClass)(void*, const char*) = nullptr;
+    void* (*settingsDefault)() = nullptr;
+    void (*objectSet)(void*, const char*, ...) = nullptr;
     bool ok = false;
 };
 
@@ -36,6 +38,12 @@ const StyleFunctions& Functions() {
             dlsym(gtk, "gtk_widget_get_style_context"));
         f.contextAddClass = reinterpret_cast<decltype(f.contextAddClass)>(
             dlsym(gtk, "gtk_style_context_add_class"));
+        f.settingsDefault =
+            reinterpret_cast<decltype(f.settingsDefault)>(dlsym(gtk, "gtk_settings_get_default"));
+        if (void* gobject = dlopen("libgobject-2.0.so.0", RTLD_NOW | RTLD_NOLOAD)) {
+            f.objectSet = reinterpret_cast<decltype(f.objectSet)>(dlsym(gobject, "g_object_set"));
+            dlclose(gobject);
+        }
         f.ok = f.cssProviderNew && f.cssProviderLoad && f.screenDefault && f.addProviderForScreen &&
                f.widgetStyleContext && f.contextAddClass;
         // The libraries stay loaded by the toolkit; the extra references are dropped.
@@ -50,7 +58,8 @@ constexpr const char* kStyle =
     ".brelvix-compact entry { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
     ".brelvix-compact combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
     ".brelvix-compact button { min-height: 0; min-width: 0; padding: 1px 4px; }\n"
-    ".brelvix-compact button.image-button { padding: 1px; }\n";
+    ".brelvix-compact button.image-button { padding: 1px; }\n"
+    ".brelvix-compact checkbutton { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
 
 void InstallStyleSheet() {
     static bool installed = false;
@@ -62,6 +71,10 @@ void InstallStyleSheet() {
     if (!provider) return;
     f.cssProviderLoad(provider, kStyle, -1, nullptr);
     f.addProviderForScreen(screen, provider, 800); // above the theme and the user's settings
+    // Menu entries show their icons.
+    if (f.settingsDefault && f.objectSet)
+        if (void* settings = f.settingsDefault())
+            f.objectSet(settings, "gtk-menu-images", 1, nullptr);
     installed = true;
 }
 

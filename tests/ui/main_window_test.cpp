@@ -439,4 +439,12 @@ TEST_F(MainWindowTest, DISABLED_CaptureForReview) {
     DropFiles({Sample("a-picture-with-a-long-name.bmp")});
     RunFor(300);
     EXPECT_TRUE(CaptureScreen(folder + "main-filled.png"));
+    // The Help menu opened with the mouse.
+    wxUIActionSimulator sim;
+    sim.MouseMove(Main().frame->GetScreenPosition() + wxPoint(160, 10));
+    sim.MouseClick();
+    RunFor(500);
+    EXPECT_TRUE(CaptureScreen(folder + "main-menu.png"));
+    sim.Char(WXK_ESCAPE);
+    RunFor(200);
 }
