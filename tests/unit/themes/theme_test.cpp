@@ -321,3 +321,15 @@ TEST(Pictures, DefaultThemeBesideTheProgramCoversEverySlot) {
             }
     }
 }
+
+TEST(ThemeFolders, InstalledLayoutIsFoundBesideTheProgram) {
+    TempFolder prefix;
+    std::filesystem::create_directories(prefix.File("bin"));
+    ResetJob();
+    gJob.programFolder = prefix.File("bin/");
+    EXPECT_EQ(ThemeFolder(), prefix.File("bin/gfx/")); // neither exists: the folder beside
+    std::filesystem::create_directories(prefix.File("share/brelvix/gfx"));
+    EXPECT_EQ(ThemeFolder(), prefix.File("bin/../share/brelvix/gfx/"));
+    std::filesystem::create_directories(prefix.File("bin/gfx"));
+    EXPECT_EQ(ThemeFolder(), prefix.File("bin/gfx/"));
+}
