@@ -103,12 +103,15 @@ std::string ThemeDisplayName(const std::string& themeName) {
 
 std::string ThemeConfigValue(std::string_view text, std::string_view section,
                              std::string_view key) {
-    const std::string header = "[" + std::string(section) + "]";
+    std::string header(1, '[');
+    header.append(section).push_back(']');
     const size_t start = FindNoCase(text, header, 0);
     if (start == std::string_view::npos) return "";
     size_t end = text.find('[', start + header.size());
     if (end == std::string_view::npos) end = text.size();
-    const size_t line = FindNoCase(text, "\r\n" + std::string(key), start);
+    std::string keyLine("\r\n");
+    keyLine.append(key);
+    const size_t line = FindNoCase(text, keyLine, start);
     if (line == std::string_view::npos || line >= end) return "";
     const size_t lineStart = line + 2;
     const size_t lineEnd = text.find("\r\n", lineStart);

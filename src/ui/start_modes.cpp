@@ -66,7 +66,7 @@ int ThumbnailHeight(int width, int height) {
 }
 
 void PrepareScreenshotMode() {
-    gJob.mode = "T";
+    gJob.mode.assign(1, 'T');
     LoadBuiltinImages(IconPixelSize(gSettings.uiSize));
     if (gJob.programFolder.empty()) gJob.programFolder = ProgramFolder();
     ListThemes();
