@@ -24,8 +24,9 @@ std::string Status() {
     return Main().status->GetStatusText().utf8_string();
 }
 
-// Presses a key on the main window as a user would.
-void PressKey(int key, int modifiers = wxMOD_NONE) {
+// Presses a key on the main window as a user would, then lets the window work until
+// the expected effect shows (or for a while when none is given).
+void PressKey(int key, int modifiers = wxMOD_NONE, const std::function<bool()>& effect = {}) {
     wxFrame* frame = Main().frame;
     frame->Raise();
     Main().input->SetFocus();
@@ -33,7 +34,11 @@ void PressKey(int key, int modifiers = wxMOD_NONE) {
     sim.MouseMove(frame->GetScreenPosition() + wxPoint(250, 120));
     RunFor(50);
     sim.Char(key, modifiers);
-    RunFor(150);
+    if (effect) {
+        RunUntil(effect, 5000);
+    } else {
+        RunFor(300);
+    }
 }
 
 void SendMenuCommand(int command) {
@@ -147,7 +152,8 @@ TEST_F(MainWindowTest, MenuToolbarAndFieldButtons) {
 
 TEST_F(MainWindowTest, WideningMovesButtonsAndKeepsHeight) {
     Main().frame->SetClientSize(700, 400);
-    RunFor(200);
+    RunUntil([] { return Main().frame->GetClientSize().x == 700; });
+    RunFor(100);
     EXPECT_EQ(Main().frame->GetClientSize(), wxSize(700, 260));
     for (wxWindow* field :
          {static_cast<wxWindow*>(Main().input), static_cast<wxWindow*>(Main().outFolders),
@@ -157,7 +163,7 @@ TEST_F(MainWindowTest, WideningMovesButtonsAndKeepsHeight) {
         EXPECT_EQ(button->GetPosition().x, 554);
     EXPECT_EQ(Main().convertButton->GetPosition().x, 590);
     Main().frame->SetClientSize(300, 260);
-    RunFor(200);
+    RunUntil([] { return Main().frame->GetClientSize().x != 700; });
     EXPECT_EQ(Main().frame->GetClientSize().x, 510);
 }
 
@@ -207,7 +213,7 @@ TEST_F(MainWindowTest, ConvertWarningsInOrder) {
     for (const Case& c : cases) {
         dialogs.messages.clear();
         c.prepare();
-        PressKey(WXK_F5);
+        PressKey(WXK_F5, wxMOD_NONE, [&] { return !dialogs.messages.empty(); });
         ASSERT_EQ(dialogs.messages.size(), 1u) << c.name;
         EXPECT_EQ(dialogs.messages[0].title, "Warning") << c.name;
         EXPECT_EQ(dialogs.messages[0].text, c.warning) << c.name;
@@ -249,12 +255,12 @@ TEST_F(MainWindowTest, WatermarkImageChecksKeepPreparing) {
 }
 
 TEST_F(MainWindowTest, ShortcutsReachTheirCommands) {
-    PressKey(WXK_F1);
+    PressKey(WXK_F1, wxMOD_NONE, [&] { return !dialogs.opened.empty(); });
     ASSERT_EQ(dialogs.opened, std::vector<std::string>{"brelvix.chm"});
 
     Main().input->ChangeValue("typed");
     SetStatusText("something");
-    PressKey('N', wxMOD_CONTROL);
+    PressKey('N', wxMOD_CONTROL, [] { return InputFieldText().empty(); });
     EXPECT_EQ(InputFieldText(), "");
     EXPECT_EQ(Status(), "Ready");
 
@@ -333,9 +339,9 @@ TEST_F(MainWindowTest, CloseBoxAndAltXSaveGeometryAndFolders) {
         FillOutFolderList();
         Main().frame->Move(altX ? 40 : 70, altX ? 50 : 80);
         Main().frame->SetClientSize(altX ? 640 : 600, 260);
-        RunFor(200);
+        RunUntil([&] { return Main().frame->GetClientSize().x == (altX ? 640 : 600); });
         if (altX) {
-            PressKey('X', wxMOD_ALT);
+            PressKey('X', wxMOD_ALT, [] { return QuitRequested(); });
         } else {
             Main().frame->Close();
             RunFor(50);
@@ -368,7 +374,7 @@ TEST_F(MainWindowTest, NoFolderHistorySavesAnEmptyList) {
 TEST_F(MainWindowTest, SecondStartRestoresTheSavedWindow) {
     Main().frame->Move(33, 44);
     Main().frame->SetClientSize(620, 260);
-    RunFor(100);
+    RunUntil([] { return Main().frame->GetClientSize().x == 620; });
     Main().frame->Close();
     Finish();
     ResetSettings(false);
