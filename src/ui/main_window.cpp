@@ -202,10 +202,9 @@ void BuildMainWindow() {
 
     // Keyboard shortcuts.
     std::vector<wxAcceleratorEntry> keys;
-    for (int command : {kCmdNew, kCmdExit, kCmdConvert, kCmdManual, kCmdNothing}) {
-        const CommandRow* row = FindCommand(command);
-        keys.emplace_back(row->keyFlags, row->keyCode, CommandWindowId(command));
-    }
+    for (const CommandRow& row : CommandTable())
+        if (row.keyCode != 0)
+            keys.emplace_back(row.keyFlags, row.keyCode, CommandWindowId(row.command));
     frame->SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(keys.size()), keys.data()));
 
     // Events: commands, controls, the close box and drops.

@@ -70,6 +70,10 @@ constexpr int kCommandIdBase = wxID_HIGHEST + 100;
 
 } // namespace
 
+std::span<const CommandRow> CommandTable() {
+    return kCommands;
+}
+
 const CommandRow* FindCommand(int command) {
     for (const CommandRow& row : kCommands)
         if (row.command == command) return &row;

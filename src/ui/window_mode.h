@@ -2,6 +2,7 @@
 // shutdown.
 #pragma once
 
+#include <span>
 #include <string>
 
 // The command identifiers shared by the menu, the toolbar, the field buttons and the
@@ -34,6 +35,7 @@ struct CommandRow {
     void (*action)();
 };
 
+std::span<const CommandRow> CommandTable();
 const CommandRow* FindCommand(int command);
 // Toolkit identifier of a command, and back (-1 for none).
 int CommandWindowId(int command);
