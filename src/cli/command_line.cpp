@@ -275,6 +275,9 @@ int RunCommandLine(int argc, char** argv) {
     const std::string first = OptionName(args, 0);
     if (first == "-V" || first == "--VERSION") return PrintVersion();
     if (first == "-H" || first == "-?" || first == "--HELP") return PrintHelp();
+    // The screenshot and uninstall-page modes need windows: the window module runs
+    // them from the same arguments.
+    if (first == "-T" || first == "-U") return kContinueToWindowMode;
 
     return FinishCommandLine(ParseOptions(args));
 }

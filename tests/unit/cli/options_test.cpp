@@ -428,3 +428,30 @@ TEST(Profile, WithoutTheGroupChangesNothing) {
     EXPECT_TRUE(LoadProfile(temp.File("empty.ini")));
     EXPECT_FALSE(LoadProfile(""));
 }
+
+TEST(StartModes, ArgumentsWithoutAnInputFileGoOnToTheWindow) {
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"-x", "--foo=1", "photo.bmp"},
+        {"-p"},
+        {"-q", "-V"}, // a start mode only counts first
+        {"-d", "--help"},
+        {"-T", "-i", "a.bmp"}, // screenshot and uninstall pages belong to the window module
+        {"-u", "-i", "a.bmp"},
+        {"--width=5", "-o", "out"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        std::vector<std::string> all = {"brelvix"};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& arg : all)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        SCOPED_TRACE(args.empty() ? "(none)" : args.front());
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RunCommandLine(static_cast<int>(all.size()), argv.data()), kContinueToWindowMode);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+}
