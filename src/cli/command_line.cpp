@@ -52,7 +52,8 @@ void JoinQuoted(const Arguments& args, int& position, std::string& value) {
     if (value.empty() || value.front() != '"') return;
     while (!ClosesQuote(value) && position + 1 < static_cast<int>(args.size())) {
         ++position;
-        value += " " + OptionValue(args, position);
+        value += ' ';
+        value += OptionValue(args, position);
     }
 }
 
