@@ -1,0 +1,432 @@
+#include "bmp_writer.h"
+#include "engine/bmp_reader.h"
+#include "test_support.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <bit>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace {
+
+// The picture as the program exports it: 24-bit pixels through the palette, alpha
+// dropped. FreeImage's raw export copies 16-bit lines unconverted (black on this
+// FreeImage), so those are brought to 24 bits first, as the program must.
+RgbImage ToRgb(const Image& image) {
+    RgbImage out;
+    out.width = image.Width();
+    out.height = image.Height();
+    Image wide(image.Bpp() == 16 ? FreeImage_ConvertTo24Bits(image.get()) : nullptr);
+    FIBITMAP* source = wide ? wide.get() : image.get();
+    std::vector<uint8_t> bgr(static_cast<size_t>(out.width) * out.height * 3);
+    FreeImage_ConvertToRawBits(bgr.data(), source, out.width * 3, 24, FI_RGBA_RED_MASK,
+                               FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, TRUE);
+    out.pixels.resize(bgr.size());
+    for (size_t i = 0; i < bgr.size(); i += 3) {
+        out.pixels[i] = bgr[i + FI_RGBA_RED];
+        out.pixels[i + 1] = bgr[i + FI_RGBA_GREEN];
+        out.pixels[i + 2] = bgr[i + FI_RGBA_BLUE];
+    }
+    return out;
+}
+
+// Empty when the pictures agree within the tolerance, else the first difference.
+std::string Compare(const RgbImage& got, const RgbImage& want, int tolerance) {
+    if (got.width != want.width || got.height != want.height)
+        return "size " + std::to_string(got.width) + "x" + std::to_string(got.height) +
+               ", expected " + std::to_string(want.width) + "x" + std::to_string(want.height);
+    for (int y = 0; y < want.height; ++y)
+        for (int x = 0; x < want.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int g = got.At(x, y)[c], w = want.At(x, y)[c];
+                if (std::abs(g - w) > tolerance)
+                    return "pixel " + std::to_string(x) + "," + std::to_string(y) + " channel " +
+                           std::to_string(c) + ": " + std::to_string(g) + ", expected " +
+                           std::to_string(w);
+            }
+    return {};
+}
+
+// The source picture as a file with these bit-field masks holds it: each channel
+// cut to its bits and scaled back to 8 bits with rounding.
+RgbImage Quantised(const RgbImage& source, const BmpLayout& layout) {
+    if (layout.bpp != 16) return source;
+    std::array<uint32_t, 4> masks = layout.masks;
+    if (masks[0] == 0) masks = {0x7C00, 0x03E0, 0x001F, 0};
+    RgbImage out = source;
+    for (size_t i = 0; i < out.pixels.size(); ++i) {
+        int bits = std::popcount(masks[i % 3]);
+        int top = (1 << bits) - 1;
+        int q = out.pixels[i] >> (8 - bits);
+        out.pixels[i] = static_cast<uint8_t>((q * 255 + top / 2) / top);
+    }
+    return out;
+}
+
+constexpr std::array<uint32_t, 4> k565 = {0xF800, 0x07E0, 0x001F, 0};
+constexpr std::array<uint32_t, 4> k444 = {0x0F00, 0x00F0, 0x000F, 0};
+constexpr std::array<uint32_t, 4> k1555 = {0x7C00, 0x03E0, 0x001F, 0x8000};
+constexpr std::array<uint32_t, 4> kBgrx = {0x00FF0000, 0x0000FF00, 0x000000FF, 0};
+constexpr std::array<uint32_t, 4> kBgra = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+constexpr std::array<uint32_t, 4> kRgba = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+constexpr std::array<uint32_t, 4> kArgb = {0x0000FF00, 0x00FF0000, 0xFF000000, 0x000000FF};
+constexpr std::array<uint32_t, 4> k101010 = {0x3FF00000, 0x000FFC00, 0x000003FF, 0};
+
+struct Variant {
+    const char* name;
+    int width;
+    int height;
+    int colours;   // 0: a colour gradient
+    int bpp;       // of the loaded image
+    int tolerance; // against ImageMagick; -1: ImageMagick misreads this layout
+    int alpha;     // fourth byte of every loaded 32-bit pixel; -1: not checked
+    BmpLayout layout;
+};
+
+// ImageMagick and the loaded picture agree exactly, except where the file keeps
+// fewer than 8 bits a channel: FreeImage scales 5- and 6-bit values down where
+// ImageMagick rounds (1 apart), and ImageMagick scales 4-bit values by 16 (white
+// comes out 240) where this program scales them by 17.
+// clang-format off
+const Variant kVariants[] = {
+    {"pal1", 101, 7, 2, 1, 0, -1, {.bpp = 1}},
+    {"pal1_w1", 1, 3, 2, 1, 0, -1, {.bpp = 1, .paletteEntries = 2}},
+    {"pal4_w3", 3, 5, 12, 4, 0, -1, {.bpp = 4}},
+    {"pal4_short", 101, 9, 12, 4, 0, -1, {.bpp = 4, .paletteEntries = 12}},
+    {"pal8", 101, 37, 200, 8, 0, -1, {.bpp = 8}},
+    {"pal8_count0", 37, 11, 40, 8, 0, -1, {.bpp = 8, .colourCountZero = true}},
+    {"pal8_short", 101, 13, 40, 8, 0, -1, {.bpp = 8, .paletteEntries = 40}},
+    {"pal8_gap", 13, 7, 20, 8, 0, -1, {.bpp = 8, .paletteEntries = 20, .extraGap = 6}},
+    {"rle4_eob", 101, 37, 16, 4, 0, -1, {.bpp = 4, .compression = 2}},
+    {"rle4_eol_eob", 3, 9, 7, 4, 0, -1,
+     {.bpp = 4, .compression = 2, .rleEndOfLineBeforeEnd = true}},
+    {"rle4_w1", 1, 4, 3, 4, 0, -1, {.bpp = 4, .compression = 2, .paletteEntries = 3}},
+    {"rle8_eob", 101, 37, 200, 8, 0, -1, {.bpp = 8, .compression = 1}},
+    {"rle8_eol_eob", 101, 37, 30, 8, 0, -1,
+     {.bpp = 8, .compression = 1, .rleEndOfLineBeforeEnd = true}},
+    {"rle8_delta", 101, 21, 9, 8, 0, -1, {.bpp = 8, .compression = 1, .rleDelta = true}},
+    {"rle8_w1", 1, 5, 4, 8, 0, -1, {.bpp = 8, .compression = 1, .rleEndOfLineBeforeEnd = true}},
+    {"rgb555", 101, 9, 0, 16, 1, -1, {.bpp = 16}},
+    {"rgb565_w3", 3, 7, 0, 16, 1, -1, {.bpp = 16, .compression = 3, .masks = k565}},
+    {"rgb1555", 37, 5, 0, 16, 1, -1,
+     {.bpp = 16, .compression = 3, .headerSize = 108, .masks = k1555}},
+    // ImageMagick does not read bit fields with alpha (compression 6) after a 40-byte header.
+    {"rgb1555_alpha_fields", 3, 5, 0, 16, -1, -1, {.bpp = 16, .compression = 6, .masks = k1555}},
+    {"rgb444", 101, 9, 0, 24, 16, -1, {.bpp = 16, .compression = 3, .masks = k444}},
+    {"rgb24_w1", 1, 5, 0, 24, 0, -1, {.bpp = 24}},
+    {"rgb24_w3", 3, 5, 0, 24, 0, -1, {.bpp = 24}},
+    {"rgb24", 101, 37, 0, 24, 0, -1, {.bpp = 24}},
+    {"rgb32", 101, 9, 0, 32, 0, 255, {.bpp = 32}},
+    {"rgb32_alpha0", 101, 9, 0, 32, 0, 255, {.bpp = 32, .alpha = 0}},
+    {"rgb32_fields", 13, 9, 0, 32, 0, 255,
+     {.bpp = 32, .compression = 3, .masks = kBgrx, .alpha = 0}},
+    {"rgb32_xbgr", 101, 9, 0, 32, 0, 255, {.bpp = 32, .compression = 3, .masks = kRgba}},
+    {"rgb32_argb", 3, 9, 0, 32, 0, 90,
+     {.bpp = 32, .compression = 3, .headerSize = 56, .masks = kArgb, .alpha = 90}},
+    {"rgb32_rgba_alpha_fields", 101, 9, 0, 32, -1, 255,
+     {.bpp = 32, .compression = 6, .masks = kRgba, .alpha = 0}},
+    // ImageMagick keeps 10-bit channels to 1 below their value.
+    {"rgb32_101010", 101, 9, 0, 32, 1, 255, {.bpp = 32, .compression = 3, .masks = k101010}},
+    {"top_down_pal8", 101, 9, 30, 8, 0, -1, {.bpp = 8, .topDown = true}},
+    {"top_down_rgb565", 101, 9, 0, 16, 1, -1,
+     {.bpp = 16, .compression = 3, .topDown = true, .masks = k565}},
+    {"top_down_rgb444", 3, 9, 0, 24, 16, -1,
+     {.bpp = 16, .compression = 3, .topDown = true, .masks = k444}},
+    {"top_down_rgb24", 101, 9, 0, 24, 0, -1, {.bpp = 24, .topDown = true}},
+    {"top_down_rgba", 3, 9, 0, 32, 0, 255,
+     {.bpp = 32, .compression = 3, .topDown = true, .masks = kRgba}},
+    {"os2v1_pal1", 101, 5, 2, 1, 0, -1, {.bpp = 1, .headerSize = 12}},
+    {"os2v1_pal4", 3, 5, 9, 4, 0, -1, {.bpp = 4, .headerSize = 12}},
+    {"os2v1_pal8", 101, 9, 100, 8, 0, -1, {.bpp = 8, .headerSize = 12}},
+    {"os2v1_rgb24", 101, 9, 0, 24, 0, -1, {.bpp = 24, .headerSize = 12}},
+    // ImageMagick reads OS/2 2.x palettes as 3-byte entries and refuses headers
+    // shorter than 40 bytes; the source picture is the reference there.
+    {"os2v2_pal8", 101, 9, 100, 8, -1, -1, {.bpp = 8, .headerSize = 64, .paletteEntries = 100}},
+    {"os2v2_pal4_16", 3, 5, 9, 4, -1, -1, {.bpp = 4, .headerSize = 16}},
+    {"os2v2_pal1_24", 101, 5, 2, 1, -1, -1, {.bpp = 1, .headerSize = 24}},
+    {"os2v2_rle8", 101, 9, 20, 8, -1, -1, {.bpp = 8, .compression = 1, .headerSize = 64}},
+    {"os2v2_rgb24", 101, 9, 0, 24, 0, -1, {.bpp = 24, .headerSize = 64}},
+    {"os2v2_rgb24_16", 3, 5, 0, 24, -1, -1, {.bpp = 24, .headerSize = 16}},
+    {"v2_rgb565", 101, 9, 0, 16, 1, -1,
+     {.bpp = 16, .compression = 3, .headerSize = 52, .masks = k565}},
+    {"v3_rgba", 101, 9, 0, 32, 0, 255,
+     {.bpp = 32, .compression = 3, .headerSize = 56, .masks = kRgba}},
+    {"v4_pal8", 101, 9, 50, 8, 0, -1, {.bpp = 8, .headerSize = 108, .paletteEntries = 50}},
+    {"v4_rgb24", 101, 37, 0, 24, 0, -1, {.bpp = 24, .headerSize = 108}},
+    {"v4_rgb555", 101, 9, 0, 16, 1, -1, {.bpp = 16, .headerSize = 108}},
+    {"v4_rgb565_alpha_mask_past_16_bits", 3, 9, 0, 16, 1, -1,
+     {.bpp = 16, .compression = 3, .headerSize = 108, .masks = {0xF800, 0x7E0, 0x1F, 0xFF0000}}},
+    {"v4_rgb444", 101, 9, 0, 24, 16, -1,
+     {.bpp = 16, .compression = 3, .headerSize = 108, .masks = k444}},
+    {"v4_rle4", 101, 9, 16, 4, 0, -1, {.bpp = 4, .compression = 2, .headerSize = 108}},
+    {"v5_pal1", 101, 9, 2, 1, 0, -1, {.bpp = 1, .headerSize = 124}},
+    {"v5_rgb24", 101, 37, 0, 24, 0, -1, {.bpp = 24, .headerSize = 124}},
+    {"v5_rgb24_top_down", 3, 5, 0, 24, 0, -1, {.bpp = 24, .headerSize = 124, .topDown = true}},
+    {"v5_rle8_eol_eob", 101, 37, 60, 8, 0, -1,
+     {.bpp = 8, .compression = 1, .headerSize = 124, .rleEndOfLineBeforeEnd = true}},
+    {"v5_bgra", 101, 9, 0, 32, 0, 128,
+     {.bpp = 32, .compression = 3, .headerSize = 124, .masks = kBgra, .alpha = 128}},
+    {"v5_bgra_alpha0", 101, 9, 0, 32, 0, 255,
+     {.bpp = 32, .compression = 3, .headerSize = 124, .masks = kBgra, .alpha = 0}},
+    {"v5_rgb32", 3, 9, 0, 32, 0, 255, {.bpp = 32, .headerSize = 124, .alpha = 0}},
+};
+// clang-format on
+
+void PrintTo(const Variant& v, std::ostream* os) {
+    *os << v.name;
+}
+
+class BmpVariants : public ::testing::TestWithParam<Variant> {};
+
+TEST_P(BmpVariants, LoadsTheColoursImageMagickReads) {
+    const Variant& v = GetParam();
+    TempFolder temp;
+    const std::string path = temp.File(std::string(v.name) + ".bmp");
+    const RgbImage source = MakeTestPicture(v.width, v.height, v.colours);
+    ASSERT_TRUE(WriteBmpFile(path, source, v.layout));
+
+    Image image = LoadBmp(path);
+    ASSERT_TRUE(image) << v.name;
+    EXPECT_EQ(image.Bpp(), v.bpp);
+    const RgbImage loaded = ToRgb(image);
+    // Against the pixels the file holds.
+    int own = v.layout.bpp == 16 && v.bpp == 16 ? 1 : 0;
+    EXPECT_EQ(Compare(loaded, Quantised(source, v.layout), own), "");
+    if (v.tolerance >= 0) {
+        const RgbImage magick = DecodeWith("magick", path);
+        ASSERT_GT(magick.width, 0) << "ImageMagick cannot read " << path;
+        EXPECT_EQ(Compare(loaded, magick, v.tolerance), "");
+    }
+    if (v.alpha >= 0) {
+        ASSERT_EQ(image.Bpp(), 32);
+        for (int y = 0; y < v.height; ++y) {
+            const BYTE* p = FreeImage_GetScanLine(image.get(), y);
+            for (int x = 0; x < v.width; ++x)
+                ASSERT_EQ(p[4 * x + FI_RGBA_ALPHA], v.alpha) << "pixel " << x << "," << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, BmpVariants, ::testing::ValuesIn(kVariants),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Files that must be refused ----
+
+void Set16(std::string& bytes, size_t at, uint32_t v) {
+    bytes[at] = static_cast<char>(v & 0xFF);
+    bytes[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+void Set32(std::string& bytes, size_t at, uint32_t v) {
+    Set16(bytes, at, v & 0xFFFF);
+    Set16(bytes, at + 2, v >> 16);
+}
+
+std::string Bmp(const BmpLayout& layout, int width = 13, int height = 7, int colours = 0) {
+    return EncodeBmp(MakeTestPicture(width, height, colours), layout);
+}
+
+// A 40-byte-header file with a palette of `entries` and the given pixel bytes.
+std::string Handmade(int width, int height, int bpp, int compression, int entries,
+                     const std::string& data) {
+    std::string b(54 + 4 * entries, '\0');
+    b[0] = 'B';
+    b[1] = 'M';
+    Set32(b, 10, static_cast<uint32_t>(b.size()));
+    Set32(b, 14, 40);
+    Set32(b, 18, static_cast<uint32_t>(width));
+    Set32(b, 22, static_cast<uint32_t>(height));
+    Set16(b, 26, 1);
+    Set16(b, 28, static_cast<uint32_t>(bpp));
+    Set32(b, 30, static_cast<uint32_t>(compression));
+    Set32(b, 46, static_cast<uint32_t>(entries));
+    for (int i = 0; i < entries; ++i)
+        b[54 + 4 * i] = static_cast<char>(i * 40 + 10);
+    b += data;
+    Set32(b, 2, static_cast<uint32_t>(b.size()));
+    return b;
+}
+
+std::string Patched(std::string bytes, size_t at, uint32_t value, int size = 4) {
+    if (size == 2)
+        Set16(bytes, at, value);
+    else
+        Set32(bytes, at, value);
+    return bytes;
+}
+
+struct BadFile {
+    const char* name;
+    std::function<std::string(const std::string& path)> make; // writes the file, or not
+};
+
+std::string Write(const std::string& path, const std::string& bytes) {
+    WriteFile(path, bytes);
+    return path;
+}
+
+const BadFile kBadFiles[] = {
+    {"missing", [](const std::string& p) { return p; }},
+    {"folder",
+     [](const std::string& p) {
+         std::error_code ec;
+         std::filesystem::create_directory(p, ec);
+         return p;
+     }},
+    {"empty", [](const std::string& p) { return Write(p, ""); }},
+    {"png_named_bmp",
+     [](const std::string& p) {
+         RunCommand("convert -size 8x8 xc:red png:" + ShellQuote(p));
+         return p;
+     }},
+    {"text", [](const std::string& p) { return Write(p, "BM is not a picture\n"); }},
+    {"header_only", [](const std::string& p) { return Write(p, Bmp({.bpp = 24}).substr(0, 54)); }},
+    {"truncated_header",
+     [](const std::string& p) { return Write(p, Bmp({.bpp = 24}).substr(0, 30)); }},
+    {"truncated_pixels",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 24}, 101, 37);
+         return Write(p, b.substr(0, b.size() / 2));
+     }},
+    {"last_line_short",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 24}, 101, 37);
+         return Write(p, b.substr(0, b.size() - 1));
+     }},
+    {"truncated_v5", // the pixel data of a rewritten header is checked too
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 24, .headerSize = 124}, 101, 37);
+         return Write(p, b.substr(0, b.size() - 200));
+     }},
+    {"truncated_fields",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 16, .compression = 3, .masks = k444}, 101, 37);
+         return Write(p, b.substr(0, b.size() - 7));
+     }},
+    {"offset_past_end",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 24});
+         return Write(p, Patched(b, 10, static_cast<uint32_t>(b.size() + 10)));
+     }},
+    {"offset_at_end",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 8, .compression = 1}, 13, 7, 5);
+         return Write(p, Patched(b, 10, static_cast<uint32_t>(b.size())));
+     }},
+    {"offset_inside_header",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 10, 20)); }},
+    {"no_room_for_palette",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 8}, 13, 7, 5), 10, 54)); }},
+    {"zero_width", [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 18, 0)); }},
+    {"zero_height",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 22, 0)); }},
+    {"negative_width",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 18, 0xFFFFFFF3u)); }},
+    {"most_negative_height",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 22, 0x80000000u)); }},
+    {"two_planes",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 26, 2, 2)); }},
+    {"depth_7", [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 28, 7, 2)); }},
+    {"jpeg_inside",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 30, 4)); }},
+    {"rle8_on_24_bits",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 30, 1)); }},
+    {"os2_huffman",
+     [](const std::string& p) {
+         return Write(p, Patched(Bmp({.bpp = 1, .headerSize = 64}, 13, 7, 2), 30, 3));
+     }},
+    {"header_size_200",
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 14, 200)); }},
+    {"overlapping_masks",
+     [](const std::string& p) {
+         return Write(p, Bmp({.bpp = 16, .compression = 3, .masks = {0xF800, 0x0FE0, 0x1F, 0}}));
+     }},
+    {"gappy_mask",
+     [](const std::string& p) {
+         return Write(p, Bmp({.bpp = 32, .compression = 3, .masks = {0xFF0000, 0xF0F0, 0xFF, 0}}));
+     }},
+    {"mask_past_16_bits",
+     [](const std::string& p) {
+         return Write(p, Bmp({.bpp = 16, .compression = 3, .masks = {0x1F0000, 0x7E0, 0x1F, 0}}));
+     }},
+    {"rle_without_end",
+     [](const std::string& p) {
+         std::string b = Bmp({.bpp = 8, .compression = 1}, 101, 37, 30);
+         return Write(p, b.substr(0, b.size() * 2 / 3));
+     }},
+    {"rle4_bomb_65536", // 122 bytes declaring 65536 x 65536
+     [](const std::string& p) {
+         return Write(p, Handmade(65536, 65536, 4, 2, 16, std::string("\0\0\0\1", 4)));
+     }},
+    {"rle8_bomb_30000", // 76 bytes declaring 30000 x 30000
+     [](const std::string& p) {
+         return Write(p, Handmade(30000, 30000, 8, 1, 4, std::string("\xFF\1\0\0\0\1", 6)));
+     }},
+    {"rle8_bomb_16000", // within the size bounds, but far too large for its 76 bytes
+     [](const std::string& p) {
+         return Write(p, Handmade(16000, 16000, 8, 1, 4, std::string("\xFF\1\0\0\0\1", 6)));
+     }},
+    {"rle8_over_max_pixels", // enough data for the RLE allowance, more than the pixel bound
+     [](const std::string& p) {
+         std::string line;
+         for (int i = 0; i < 39; ++i)
+             line += "\xFF\1";
+         line += std::string(2, '\0');
+         std::string lines;
+         for (int i = 0; i < 20000; ++i)
+             lines += line;
+         return Write(p, Handmade(20000, 20000, 8, 1, 4, lines + std::string("\0\1", 2)));
+     }},
+    {"width_65536", [](const std::string& p) { return Write(p, Bmp({.bpp = 8}, 65536, 1, 2)); }},
+    {"height_70000", [](const std::string& p) { return Write(p, Bmp({.bpp = 1}, 1, 70000, 2)); }},
+    {"top_down_height_70000",
+     [](const std::string& p) { return Write(p, Bmp({.bpp = 1, .topDown = true}, 1, 70000, 2)); }},
+};
+
+void PrintTo(const BadFile& b, std::ostream* os) {
+    *os << b.name;
+}
+
+class BmpBadFiles : public ::testing::TestWithParam<BadFile> {};
+
+TEST_P(BmpBadFiles, GiveAnEmptyImage) {
+    TempFolder temp;
+    const std::string path = GetParam().make(temp.File("input.bmp"));
+    Image image = LoadBmp(path);
+    EXPECT_FALSE(image) << GetParam().name << ": " << image.Width() << "x" << image.Height();
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, BmpBadFiles, ::testing::ValuesIn(kBadFiles),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The largest sides PCX can store are accepted.
+TEST(BmpReader, AcceptsSidesOf65535) {
+    TempFolder temp;
+    const std::string wide = temp.File("wide.dib"), tall = temp.File("tall.rle");
+    ASSERT_TRUE(WriteBmpFile(wide, MakeTestPicture(65535, 2, 2), {.bpp = 1}));
+    ASSERT_TRUE(WriteBmpFile(tall, MakeTestPicture(2, 65535, 2), {.bpp = 1, .topDown = true}));
+    Image a = LoadBmp(wide), b = LoadBmp(tall);
+    EXPECT_EQ(a.Width(), 65535);
+    EXPECT_EQ(a.Height(), 2);
+    EXPECT_EQ(b.Width(), 2);
+    EXPECT_EQ(b.Height(), 65535);
+}
+
+// A blank RLE picture needs only its end mark, within the allowance.
+TEST(BmpReader, ReadsBlankRlePictureOfEndMarkOnly) {
+    TempFolder temp;
+    const std::string path = temp.File("blank.bmp");
+    WriteFile(path, Handmade(2000, 1000, 8, 1, 2, std::string("\0\1", 2)));
+    Image image = LoadBmp(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image.Bpp(), 8);
+    const RgbImage rgb = ToRgb(image);
+    EXPECT_EQ(rgb.At(0, 0)[2], 10);
+    EXPECT_EQ(rgb.At(1999, 999)[2], 10);
+}
+
+} // namespace
