@@ -23,7 +23,7 @@ run: release
 	@$(RELEASE)/brelvix -i samples/sample.bmp -o "$(abspath $(SAMPLE_OUT))"; \
 	 status=$$?; [ $$status -eq 0 ] && echo "PCX written to $(abspath $(SAMPLE_OUT))/sample.pcx"; exit $$status
 
-test: deps test-address test-thread
+test: deps test-thread test-address
 
 test-address:
 	@cmake -S . -B $(TESTBUILD) -DCMAKE_BUILD_TYPE=Debug -DBRELVIX_TESTS=ON -DBRELVIX_SANITIZE=address >/dev/null
