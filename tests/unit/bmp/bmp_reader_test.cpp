@@ -430,3 +430,49 @@ TEST(BmpReader, ReadsBlankRlePictureOfEndMarkOnly) {
 }
 
 } // namespace
+
+// Damaged copies of valid files (bytes changed in the headers, palette and first
+// pixels, or the file cut short) load or are refused, never read outside the file
+// or the bitmap (the sanitizer build checks that), and never exceed the bounds.
+TEST(BmpReader, SurvivesDamagedFiles) {
+    const BmpLayout layouts[] = {
+        {.bpp = 8, .compression = 1, .rleDelta = true},
+        {.bpp = 4, .compression = 2},
+        {.bpp = 8, .paletteEntries = 20},
+        {.bpp = 24, .headerSize = 124},
+        {.bpp = 16, .compression = 3, .masks = k444},
+        {.bpp = 32, .compression = 3, .headerSize = 56, .masks = kArgb},
+        {.bpp = 8, .headerSize = 12},
+        {.bpp = 1, .headerSize = 16},
+    };
+    const int rounds =
+        std::getenv("BMP_DAMAGE_ROUNDS") ? std::atoi(std::getenv("BMP_DAMAGE_ROUNDS")) : 150;
+    TempFolder temp;
+    const std::string path = temp.File("damaged.bmp");
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    for (const BmpLayout& layout : layouts) {
+        const int colours = layout.bpp <= 8 ? std::min(12, 1 << layout.bpp) : 0;
+        const std::string original = EncodeBmp(MakeTestPicture(21, 9, colours), layout);
+        ASSERT_FALSE(original.empty());
+        for (int round = 0; round < rounds; ++round) {
+            std::string bytes = original;
+            const int changes = 1 + static_cast<int>(next() % 4);
+            for (int i = 0; i < changes; ++i) {
+                size_t at = next() % std::min<size_t>(bytes.size(), 200);
+                bytes[at] = static_cast<char>(next() % 3 == 0 ? 0xFF : next());
+            }
+            if (next() % 4 == 0) bytes.resize(next() % bytes.size());
+            ASSERT_TRUE(WriteFile(path, bytes));
+            Image image = LoadBmp(path);
+            if (image) {
+                EXPECT_LE(image.Width(), kMaxSide);
+                EXPECT_LE(image.Height(), kMaxSide);
+                EXPECT_LE(int64_t{image.Width()} * image.Height(), kMaxPixels);
+            }
+        }
+    }
+}
