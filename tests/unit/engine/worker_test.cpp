@@ -10,6 +10,7 @@
 #include <IL/ilu.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -172,16 +173,25 @@ TEST(Worker, StoppingWhileHeldStartsNoFurtherFile) {
     gJob.mode = "DEBUG";
     // The worker holds its own gate once the first file is done, as a break question
     // would while that file is converted.
+    static std::atomic<bool> held;
+    held = false;
     SetJobLineSink([](const std::string& line) {
-        if (line == "OK") HoldWorker(true);
+        if (line != "OK") return;
+        HoldWorker(true);
+        held = true;
     });
     ResetJobProgress();
     std::thread worker([] { RunBatchJob(); });
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (Read().index < 1 && std::chrono::steady_clock::now() < deadline)
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!held && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!held) {
+        HoldWorker(false);
+        worker.join();
+        FAIL() << "the first file was not converted";
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(Read().index, 1);
+    EXPECT_EQ(Read().index, 1); // held at the gate before the second file
     {
         std::lock_guard<std::mutex> guard(gJobLock);
         gJobProgress.running = false;
