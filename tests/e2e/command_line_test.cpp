@@ -140,6 +140,17 @@ TEST(CommandLine, VersionAndHelp) {
     for (int line : {11, 12, 13, 14, 18, 29, 33, 36})
         EXPECT_NE(kHelp[line - 1][28], ' ') << line;
     EXPECT_FALSE(IsFile(sandbox.Path("out/pic.pcx")));
+
+    // The help names the program as it was installed, without folder and extension.
+    const std::string copy = sandbox.Path("pcx-tool.exe");
+    ASSERT_EQ(RunCommand("cp " + ShellQuote(BrelvixPath()) + " " + ShellQuote(copy)).status, 0);
+    CommandResult r = RunCommand("env XDG_RUNTIME_DIR=" + ShellQuote(sandbox.runtime) + " " +
+                                 ShellQuote(copy) + " -?");
+    std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), help.size());
+    EXPECT_EQ(lines[1], "Usage: pcx-tool -i <filename> [options]");
+    EXPECT_EQ(lines[3], "  pcx-tool -i example.bmp");
+    EXPECT_EQ(lines[6], "  pcx-tool -i c:\\tmp\\example.bmp -o d:\\converted --jpg-quality=95");
 }
 
 TEST(CommandLine, ConvertsThePixels) {
