@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -107,6 +108,48 @@ TEST(Worker, CounterAndRandomNumberAdvanceOnlyAfterASuccess) {
     EXPECT_EQ(gJob.counter, 5);
     EXPECT_EQ(gJob.randomNumber, 0);
     EXPECT_EQ(Read().converted, 0);
+}
+
+TEST(Worker, MaskNumbersFollowOnlySuccessfulFiles) {
+    TempFolder temp;
+    // In the map's order: a good file, a missing one, another good file.
+    const std::vector<std::string> files = {GoodPicture(temp, "a.bmp"), temp.File("b.bmp"),
+                                            GoodPicture(temp, "c.bmp")};
+    PrepareJob(temp, files);
+    gSettings.filenameMask = "%n%_%rnd%.%ext%";
+    gJob.commandLineJob = 1;
+    gJob.mode = "DEBUG";
+    struct Seen {
+        int32_t counter;
+        int32_t random;
+    };
+    std::vector<Seen> seen; // the numbers each file is named with
+    std::vector<std::string> saved;
+    SetJobLineSink([&](const std::string& line) {
+        if (line.starts_with("Processing: ")) seen.push_back({gJob.counter, gJob.randomNumber});
+        if (line.starts_with("Saving As: ")) saved.push_back(line.substr(11));
+    });
+    gJob.counter = 1;
+    gJob.randomNumber = 7;
+    ResetJobProgress();
+    RunBatchJob();
+    SetJobLineSink({});
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].counter, 1);
+    EXPECT_EQ(seen[0].random, 7);
+    EXPECT_EQ(seen[1].counter, 2); // after the first success
+    EXPECT_EQ(seen[2].counter, 2); // the failure advanced nothing
+    EXPECT_EQ(seen[2].random, seen[1].random);
+    EXPECT_NE(seen[1].random, 0);
+    EXPECT_EQ(gJob.counter, 3);
+    ASSERT_EQ(saved.size(), 3u);
+    EXPECT_EQ(FilePart(saved[0]), "00001_00007.pcx");
+    char second[32];
+    std::snprintf(second, sizeof second, "00002_%05d.pcx", seen[2].random);
+    EXPECT_EQ(FilePart(saved[2]), second);
+    EXPECT_TRUE(IsFile(saved[0]));
+    EXPECT_TRUE(IsFile(saved[2]));
+    EXPECT_EQ(Read().converted, 2);
 }
 
 TEST(Worker, ListsNothingOutsideADebugCommandLineJob) {
