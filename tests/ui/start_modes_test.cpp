@@ -189,7 +189,7 @@ TEST(UninstallPage, NextOpensThePageOnlyWhenChecked) {
         } else {
             EXPECT_TRUE(dialogs.opened.empty());
         }
-        RunFor(50);
-        EXPECT_EQ(FindNamed("uninstallPage"), nullptr);
+        // The page is deleted when the loop is next idle.
+        EXPECT_TRUE(RunUntil([] { return FindNamed("uninstallPage") == nullptr; }, 5000));
     }
 }
