@@ -1,0 +1,77 @@
+#include "engine/convert.h"
+
+#include "engine/bmp_reader.h"
+#include "engine/colour.h"
+#include "engine/naming.h"
+#include "engine/pcx_output.h"
+#include "engine/transform.h"
+#include "platform/platform.h"
+#include "settings/settings.h"
+
+namespace {
+
+// Moves the written file to its final name in one step, so that an older file of
+// that name is replaced without a moment of having neither. Folders that the
+// filename mask names are made first. On failure the written file is removed.
+bool MoveIntoPlace(const std::string& written, const std::string& target) {
+    const std::string folder = FolderPart(target);
+    if (!folder.empty() && !IsFolder(folder)) MakeFolders(folder);
+    if (RenameFile(written, target)) return true;
+    RemoveFile(written);
+    return false;
+}
+
+} // namespace
+
+std::string UniqueStem(const std::string& prefix, const std::string& suffix) {
+    std::string stem = prefix;
+    for (char c : std::to_string(LocalDateNow()))
+        if (c >= '0' && c <= '9') stem += static_cast<char>('a' + (c - '0'));
+    for (int i = 0; i < 5; ++i)
+        stem += static_cast<char>('a' + RandomInt(0, 25));
+    return stem + suffix;
+}
+
+std::string TemporaryOutputPath() {
+    std::string path = gJob.outputFolder;
+    if (gSettings.keepSubfolders != 0) path += gJob.currentSubFolder;
+    return path + UniqueStem("brelvix", "") + "." + gJob.outputFormat;
+}
+
+bool ConvertFile() {
+    Image image = LoadBmp(gJob.currentInput);
+    int width = image.Width();
+    int height = image.Height();
+    gJob.sourceBitDepth = image.Bpp();
+    if (width == 0 || height == 0) return false;
+
+    image = ApplyRotation(std::move(image));
+    width = image.Width();
+    height = image.Height();
+    image = ApplyResize(std::move(image), width, height);
+    width = image.Width();
+    height = image.Height();
+    image = ApplyFlip(std::move(image));
+    image = ApplyColorAdjustment(std::move(image));
+    image = ApplyGreyscale(std::move(image));
+    image = ApplyThreshold(std::move(image));
+    // The frame and the watermark are drawn here, with the size read after the resize.
+    image = ApplyBitDepth(std::move(image));
+
+    width = image.Width();
+    height = image.Height();
+    if (width == 0 || height == 0) return false;
+    DevilImage pcx = HandOverToDevil(std::move(image));
+    if (!pcx) return false;
+
+    gJob.outputWidth = width;
+    gJob.outputHeight = height;
+    gJob.outputPath = FinalOutputPath();
+    gJob.temporaryPath = TemporaryOutputPath();
+    for (int tries = 0; tries < 8 && PathExists(gJob.temporaryPath); ++tries)
+        gJob.temporaryPath = TemporaryOutputPath();
+
+    const bool saved = SavePcx(pcx, gJob.temporaryPath);
+    pcx.Reset();
+    return saved && MoveIntoPlace(gJob.temporaryPath, gJob.outputPath);
+}
