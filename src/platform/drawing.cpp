@@ -45,6 +45,8 @@ inline uint32_t ToPremultiplied(uint32_t rgba) {
 inline uint32_t Unpremultiply(uint32_t argb) {
     uint32_t a = argb >> 24;
     if (a == 0) return 0;
+    if (a == 255) // opaque: the colour is stored as it is
+        return (argb >> 16 & 0xFF) | (argb & 0xFF00) | (argb & 0xFF) << 16 | 0xFF000000u;
     auto channel = [a](uint32_t p) { return std::min<uint32_t>(255, (p * 255 + a / 2) / a); };
     return PackRgba(static_cast<int>(channel(argb >> 16 & 0xFF)),
                     static_cast<int>(channel(argb >> 8 & 0xFF)),
