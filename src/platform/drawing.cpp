@@ -130,6 +130,10 @@ DrawContext OpenDrawing(const Surface& surface) {
     return context;
 }
 
+void Translate(const DrawContext& context, double dx, double dy) {
+    if (context) cairo_translate(context.get(), dx, dy);
+}
+
 void BeginLayer(const DrawContext& context) {
     if (context) cairo_push_group(context.get());
 }

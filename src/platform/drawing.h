@@ -74,6 +74,8 @@ uint32_t SurfacePixel(const Surface& surface, int x, int y);
 
 // Vector drawing. Every fill is antialiased by the renderer.
 DrawContext OpenDrawing(const Surface& surface);
+// Moves what is drawn next by (dx, dy).
+void Translate(const DrawContext& context, double dx, double dy);
 // A drawing layer: what is drawn until EndLayer is gathered, then laid over the
 // surface with the global alpha (0 to 255).
 void BeginLayer(const DrawContext& context);

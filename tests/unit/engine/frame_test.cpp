@@ -155,3 +155,33 @@ TEST_F(Frame, SideFiguresFollowTheWidths) {
     EXPECT_EQ(FramePath(FrameSide::Bottom, 100, 50, w), "M 100 50 l -100 0 l 10 -15 l 70 0 Z");
     EXPECT_EQ(FramePath(FrameSide::Left, 100, 50, w), "M 0 50 l 0 -50 l 10 5 l 0 30 Z");
 }
+
+TEST_F(Frame, TallPicturesGetTheSameFrameInEveryBand) {
+    // The frame is drawn in bands of rows; nothing may show where they meet.
+    gSettings.solidLeft = 8;
+    gSettings.solidTop = 8;
+    gSettings.solidBottom = 8;
+    gSettings.solidBottomColor = gSettings.solidTopColor;
+    Image out = Framed(SolidPicture(30, 600, kPicture));
+    ASSERT_TRUE(out);
+    for (int y = 0; y < 600; ++y) {
+        if (y >= 8 && y < 592) {
+            ASSERT_EQ(PixelAt(out, 0, y), kRed) << y;
+        }
+        ASSERT_EQ(PixelAt(out, 7, y).g, 0) << y;
+        ASSERT_EQ(PixelAt(out, 8, y), y < 8 || y >= 592 ? kBlue : kPicture) << y;
+    }
+    // The bottom corners, drawn in the last band, match those of a short picture that
+    // fits in one band.
+    Image shortOne = Framed(SolidPicture(30, 100, kPicture));
+    ASSERT_TRUE(shortOne);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 30; ++x)
+            ASSERT_EQ(PixelAt(out, x, 599 - y), PixelAt(shortOne, x, 99 - y)) << x << "," << y;
+
+    gSettings.solidLeft = 0; // top and bottom only: the middle rows stay as they were
+    Image flat = Framed(SolidPicture(30, 600, kPicture));
+    ASSERT_TRUE(flat);
+    for (int y = 0; y < 600; ++y)
+        ASSERT_EQ(PixelAt(flat, 15, y), y < 8 || y >= 592 ? kBlue : kPicture) << y;
+}
