@@ -185,3 +185,21 @@ TEST_F(Frame, TallPicturesGetTheSameFrameInEveryBand) {
     for (int y = 0; y < 600; ++y)
         ASSERT_EQ(PixelAt(flat, 15, y), y < 8 || y >= 592 ? kBlue : kPicture) << y;
 }
+
+TEST_F(Frame, SidesBlendOnceInTheMiddleBands) {
+    gSettings.solidOpacity = 128;
+    for (int side : {10, 14, 15, 29}) { // sides apart, touching, meeting, crossing
+        gSettings.solidLeft = side;
+        gSettings.solidRight = side;
+        gSettings.solidTop = 3;
+        gSettings.solidBottom = 3;
+        Image out = Framed(SolidPicture(30, 700, kPicture));
+        ASSERT_TRUE(out);
+        // Row 100 lies in the first band, drawn whole; rows 300 and 600 in later ones.
+        for (int x = 0; x < 30; ++x) {
+            ASSERT_EQ(PixelAt(out, x, 300), PixelAt(out, x, 100)) << side << ": " << x;
+            ASSERT_EQ(PixelAt(out, x, 400), PixelAt(out, x, 100)) << side << ": " << x;
+        }
+        EXPECT_TRUE(Near(PixelAt(out, 0, 300), Rgb{147, 60, 100}, 1)) << PixelAt(out, 0, 300);
+    }
+}
