@@ -14,6 +14,7 @@ using namespace drawtest;
 
 #include <climits>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -531,4 +532,21 @@ TEST_F(Watermark, PipelineDrawsFrameThenWatermarkIntoThePcx) {
                 ASSERT_EQ((Rgb{p[0], p[1], p[2]}), expected) << reader << " " << x << "," << y;
             }
     }
+}
+
+TEST_F(Watermark, WorkerThreadDrawsWithTheFontOfTheMainThread) {
+    // The main thread makes the font before a job and frees it after; the worker only
+    // draws with it.
+    UseText("Worker%eol%text");
+    gSettings.textAntialiasing = 1;
+    Image mainResult = ApplyWatermark(SolidPicture(120, 60, kGrey), 120, 60);
+    Image workerResult;
+    std::thread worker(
+        [&] { workerResult = ApplyWatermark(SolidPicture(120, 60, kGrey), 120, 60); });
+    worker.join();
+    FreeWatermarkFont();
+    ASSERT_TRUE(mainResult && workerResult);
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(PixelAt(workerResult, x, y), PixelAt(mainResult, x, y)) << x << "," << y;
 }
