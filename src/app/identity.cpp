@@ -6,8 +6,8 @@
 
 std::string VersionText(int version) {
     std::string text = std::to_string(version);
-    if (text.size() >= 2) text.insert(1, ".");
-    if (text.size() >= 4) text.insert(3, ".");
+    if (text.size() >= 2) text.insert(1, 1, '.');
+    if (text.size() >= 4) text.insert(3, 1, '.');
     if (!text.empty() && text.back() == '0') text = text.substr(0, 3);
     return text;
 }

@@ -25,7 +25,14 @@ void ResetJobProgress();
 int RunBatchJob();
 
 // Holds the worker at its gate before the next file (true) or lets it go on (false).
+// The worker checks running after the gate, so clearing running before letting it go
+// stops the job before another file. ResetJobProgress opens the gate.
 void HoldWorker(bool hold);
+
+// Receives the worker's listing lines ("Processing: ", "Saving As: ", "OK", "Not OK")
+// of a command-line job in debug mode; the command line installs the console here.
+using JobLineSink = std::function<void(const std::string& line)>;
+void SetJobLineSink(JobLineSink sink);
 
 // Puts one input file into the job (the map holds at most one). True when accepted.
 bool AddInputFile(const std::string& path);

@@ -51,7 +51,7 @@ class PcxFile {
         fd_.Reset(open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
         if (!fd_.valid()) return false;
         created_ = true;
-        buffer_ = std::make_unique<unsigned char[]>(kBufferSize);
+        buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
         limit_ = gWriteLimit.load();
         SetEnd();
         return true;
