@@ -149,14 +149,14 @@ uint32_t GreyPixel(uint32_t rgba) {
 
 bool CreateWatermarkFont() {
     FreeWatermarkFont();
-    FontSpec spec;
-    spec.family = gSettings.font;
-    spec.sizePoints = gSettings.fontSize;
-    spec.bold = gSettings.fontStyle == 1 || gSettings.fontStyle == 3;
-    spec.italic = gSettings.fontStyle == 2 || gSettings.fontStyle == 3;
-    spec.underline = gSettings.fontEffect == 1;
-    spec.strikeThrough = gSettings.fontEffect == 2;
-    gWatermarkFont = CreateFont(spec);
+    FontRequest request;
+    request.family = gSettings.font;
+    request.sizePoints = gSettings.fontSize;
+    request.bold = gSettings.fontStyle == 1 || gSettings.fontStyle == 3;
+    request.italic = gSettings.fontStyle == 2 || gSettings.fontStyle == 3;
+    request.underline = gSettings.fontEffect == 1;
+    request.strikeThrough = gSettings.fontEffect == 2;
+    gWatermarkFont = CreateFont(request);
     return static_cast<bool>(gWatermarkFont);
 }
 

@@ -400,21 +400,21 @@ std::string ResolveFontFamily(const std::string& name) {
     return MatchFamily(pattern.get(), accepted);
 }
 
-Font CreateFont(const FontSpec& spec) {
+Font CreateFont(const FontRequest& request) {
     Font font;
-    font.family = ResolveFontFamily(spec.family);
+    font.family = ResolveFontFamily(request.family);
     if (font.family.empty()) return {};
     font.map.reset(pango_cairo_font_map_new());
     font.description.reset(pango_font_description_new());
     if (!font.map || !font.description) return {};
     PangoFontDescription* d = font.description.get();
     pango_font_description_set_family(d, font.family.c_str());
-    pango_font_description_set_weight(d, spec.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(d, spec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
-    int points = std::clamp(spec.sizePoints, kMinFontPoints, kMaxFontPoints);
+    pango_font_description_set_weight(d, request.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_font_description_set_style(d, request.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+    int points = std::clamp(request.sizePoints, kMinFontPoints, kMaxFontPoints);
     pango_font_description_set_size(d, points * PANGO_SCALE);
-    font.underline = spec.underline;
-    font.strikeThrough = spec.strikeThrough;
+    font.underline = request.underline;
+    font.strikeThrough = request.strikeThrough;
     return font;
 }
 

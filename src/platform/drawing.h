@@ -108,7 +108,7 @@ Image SurfaceToImage(const Surface& surface);
 Surface ImageToSurface(const Image& image);
 
 // Fonts.
-struct FontSpec {
+struct FontRequest {
     std::string family;
     int sizePoints = 12; // points at 96 pixels per inch
     bool bold = false;
@@ -136,7 +136,7 @@ inline constexpr int kMaxFontPoints = 1000;
 // default font. Generic names (sans-serif, serif, monospace) resolve to their default.
 std::string ResolveFontFamily(const std::string& name);
 // An empty Font when the family does not resolve.
-Font CreateFont(const FontSpec& spec);
+Font CreateFont(const FontRequest& request);
 
 // Text drawing: Plain draws every pixel either fully covered or not at all;
 // Antialiased is vector text with the renderer's antialiasing.

@@ -211,8 +211,8 @@ TEST(Drawing, PlainTextHasOnlyTwoColoursAntialiasedHasCoverage) {
 }
 
 TEST(Drawing, UnderlineAndStrikeThroughAddInk) {
-    auto ink = [](const FontSpec& spec) {
-        Font font = CreateFont(spec);
+    auto ink = [](const FontRequest& request) {
+        Font font = CreateFont(request);
         Surface s = CreateSurface(120, 40);
         DrawText(s, font, "ace", 0, 0, kRed, TextRendering::Plain);
         int n = 0;
