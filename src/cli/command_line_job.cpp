@@ -3,7 +3,7 @@
 #include "cli/command_line.h"
 
 #include "engine/batch_job.h"
-#include "engine/watermark.h"
+#include "engine/drawing_library.h"
 #include "formats/formats.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -94,7 +94,7 @@ bool RunCommandLineJob(bool quiet) {
     };
     // The watermark font made for the job is freed when the run ends, on every path.
     struct FontRelease {
-        ~FontRelease() { FreeWatermarkFont(); }
+        ~FontRelease() { drawlib::FreeWatermarkFont(); }
     } fontRelease;
 
     status(GetText("General", "Preparing"));
@@ -216,7 +216,7 @@ bool RunCommandLineJob(bool quiet) {
              Shown(FieldId::textYOffset));
         show("Watermark rotation: " + Shown(FieldId::textRotation));
         show("Watermark size/mode: " + Shown(FieldId::textSize));
-        if (!CreateWatermarkFont()) return fail("Error: Invalid watermark font");
+        if (!drawlib::CreateWatermarkFont()) return fail("Error: Invalid watermark font");
     }
     if (gSettings.doWatermark == 2) {
         show("Watermark image: " + Shown(FieldId::image));

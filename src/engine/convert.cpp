@@ -2,11 +2,10 @@
 
 #include "engine/bmp_reader.h"
 #include "engine/colour.h"
-#include "engine/frame.h"
+#include "engine/drawing_library.h"
 #include "engine/naming.h"
 #include "engine/pcx_output.h"
 #include "engine/transform.h"
-#include "engine/watermark.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
@@ -58,8 +57,8 @@ bool ConvertFile() {
     image = ApplyGreyscale(std::move(image));
     image = ApplyThreshold(std::move(image));
     // The frame and the watermark take the size read after the resize.
-    image = ApplyFrame(std::move(image), width, height);
-    image = ApplyWatermark(std::move(image), width, height);
+    image = drawlib::ApplyFrame(std::move(image), width, height);
+    image = drawlib::ApplyWatermark(std::move(image), width, height);
     image = ApplyBitDepth(std::move(image));
 
     width = image.Width();
