@@ -3,6 +3,7 @@
 #include "cli/command_line.h"
 
 #include "engine/batch_job.h"
+#include "engine/drawing_library.h"
 #include "formats/formats.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -91,6 +92,10 @@ bool RunCommandLineJob(bool quiet) {
         PrintError(message);
         return false;
     };
+    // The watermark font made for the job is freed when the run ends, on every path.
+    struct FontRelease {
+        ~FontRelease() { drawlib::FreeWatermarkFont(); }
+    } fontRelease;
 
     status(GetText("General", "Preparing"));
     show("Input: " + gJob.inputArgument);
@@ -211,7 +216,7 @@ bool RunCommandLineJob(bool quiet) {
              Shown(FieldId::textYOffset));
         show("Watermark rotation: " + Shown(FieldId::textRotation));
         show("Watermark size/mode: " + Shown(FieldId::textSize));
-        // The watermark font is created and checked here once text watermarks are drawn.
+        if (!drawlib::CreateWatermarkFont()) return fail("Error: Invalid watermark font");
     }
     if (gSettings.doWatermark == 2) {
         show("Watermark image: " + Shown(FieldId::image));

@@ -2,6 +2,7 @@
 
 #include "engine/bmp_reader.h"
 #include "engine/colour.h"
+#include "engine/drawing_library.h"
 #include "engine/naming.h"
 #include "engine/pcx_output.h"
 #include "engine/transform.h"
@@ -55,7 +56,9 @@ bool ConvertFile() {
     image = ApplyColorAdjustment(std::move(image));
     image = ApplyGreyscale(std::move(image));
     image = ApplyThreshold(std::move(image));
-    // The frame and the watermark are drawn here, with the size read after the resize.
+    // The frame and the watermark take the size read after the resize.
+    image = drawlib::ApplyFrame(std::move(image), width, height);
+    image = drawlib::ApplyWatermark(std::move(image), width, height);
     image = ApplyBitDepth(std::move(image));
 
     width = image.Width();

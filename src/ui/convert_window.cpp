@@ -13,6 +13,9 @@
 #include <wx/gauge.h>
 #include <wx/wx.h>
 
+// After the toolkit: the picture library's header defines names the toolkit tests for.
+#include "engine/drawing_library.h"
+
 #include <atomic>
 #include <thread>
 
@@ -34,11 +37,6 @@ bool HasAcceptedExtension(const std::string& path) {
     for (const std::string& known : gJob.acceptedInputExtensions)
         if (known == extension) return true;
     return false;
-}
-
-// The watermark font of a text watermark: checked before the job starts.
-bool WatermarkFontUsable() {
-    return true;
 }
 
 // The active output format of the selected entry of the main window's list.
@@ -91,13 +89,19 @@ void StartConversion() {
         return StopWithWarning(Msg("Invalid width"));
     if (gSettings.doImageResize && gSettings.imageHeight == 0)
         return StopWithWarning(Msg("Invalid height"));
-    if (gSettings.doWatermark == 1 && !WatermarkFontUsable())
+    if (gSettings.doWatermark == 1 && !drawlib::CreateWatermarkFont())
         return ShowWarning(FillTemplate(Msg("Invalid watermark font"), gSettings.font));
     if (gSettings.doWatermark == 2) {
         if (gSettings.image.empty()) return ShowWarning(Msg("Empty watermark image"));
         if (FileSize(gSettings.image) < 1)
             return ShowWarning(FillTemplate(Msg("Invalid watermark image"), gSettings.image));
     }
+    // The font made for a text watermark is freed however the command ends from here.
+    struct FontRelease {
+        ~FontRelease() {
+            if (gSettings.doWatermark == 1) drawlib::FreeWatermarkFont();
+        }
+    } fontRelease;
 
     const OptionDef* bpp = OutputBppSlot(gJob.outputFormat);
     gJob.outputBitDepth = bpp ? static_cast<int32_t>(GetInt(*bpp, gSettings)) : 0;

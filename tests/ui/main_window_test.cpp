@@ -459,3 +459,17 @@ TEST_F(MainWindowTest, DISABLED_CaptureForReview) {
     sim.Char(WXK_ESCAPE);
     RunFor(200);
 }
+
+TEST_F(MainWindowTest, WatermarkFontIsCheckedBeforeTheJob) {
+    Main().input->ChangeValue(Sample("a.bmp"));
+    gSettings.recentOutFolders = folders.files.path;
+    FillOutFolderList();
+    gSettings.doWatermark = 1;
+    gSettings.font = "No Such Font Family At All";
+    RunCommand(kCmdConvert);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Unable to load selected font for a watermark: No Such Font Family At All");
+    EXPECT_EQ(Status(), "Preparing...");
+    EXPECT_EQ(FindNamed("progressDialog"), nullptr);
+}
