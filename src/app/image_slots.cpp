@@ -1,6 +1,7 @@
 #include "app/image_slots.h"
 
 #include "app/builtin_art.h"
+#include "app/slot_names.h"
 
 #include <array>
 #include <cstring>
@@ -9,29 +10,6 @@
 
 namespace {
 
-constexpr const char* kButtonSlots[] = {"Convert", "InFiles", "InFolder"};
-constexpr const char* kIconSlots[] = {"New",
-                                      "Add",
-                                      "InFiles",
-                                      "InFolder",
-                                      "OutFolder",
-                                      "OutFormat",
-                                      "FavFolder",
-                                      "ImportFiles",
-                                      "ExportFiles",
-                                      "Exit",
-                                      "Copy",
-                                      "Delete",
-                                      "SelectAll",
-                                      "Convert",
-                                      "Error",
-                                      "Preferences",
-                                      "CustomConverter",
-                                      "Help",
-                                      "Email",
-                                      "Web",
-                                      "Updates",
-                                      "About"};
 
 struct SlotTable {
     std::map<std::string, RgbaImage, std::less<>> images;

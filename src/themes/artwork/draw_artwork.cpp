@@ -8,6 +8,8 @@
 // Every picture is drawn from the same shapes in one of two styles: "clean" for the
 // built-in images and "sketch" for the theme, whose outlines wobble like pen strokes
 // and whose fills are hatched.
+#include "app/slot_names.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <cairo.h>
@@ -548,29 +550,6 @@ std::string BannerBmp() {
     return bmp;
 }
 
-const char* const kButtonSlots[] = {"Convert", "InFiles", "InFolder"};
-const char* const kIconSlots[] = {"New",
-                                  "Add",
-                                  "InFiles",
-                                  "InFolder",
-                                  "OutFolder",
-                                  "OutFormat",
-                                  "FavFolder",
-                                  "ImportFiles",
-                                  "ExportFiles",
-                                  "Exit",
-                                  "Copy",
-                                  "Delete",
-                                  "SelectAll",
-                                  "Convert",
-                                  "Error",
-                                  "Preferences",
-                                  "CustomConverter",
-                                  "Help",
-                                  "Email",
-                                  "Web",
-                                  "Updates",
-                                  "About"};
 const int kIconSizes[] = {16, 24, 32, 48, 64};
 constexpr int kConvertButtonSize = 88;
 constexpr int kSmallButtonSize = 48;
