@@ -1,6 +1,7 @@
 // The window module seen from outside: the real executable, which loads the module only
 // when it shows a window. Runs with a display come from xvfb-run; keys come from xdotool.
 #include "platform/platform.h"
+#include "bmp_writer.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
 
@@ -19,29 +20,15 @@ bool HaveWindowModule() {
 }
 
 void WriteBmp(const std::string& path, int width, int height) {
-    const int stride = (width * 3 + 3) & ~3;
-    std::string bmp(54 + static_cast<size_t>(stride) * height, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 255);
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
+    RgbImage picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            char* p = &bmp[54 + static_cast<size_t>(y) * stride + x * 3];
-            p[0] = static_cast<char>(10 * x); // blue
-            p[1] = static_cast<char>(20 * y); // green
-            p[2] = static_cast<char>(99);     // red
+            uint8_t* p = picture.At(x, y);
+            p[0] = 99;                                          // red
+            p[1] = static_cast<uint8_t>(20 * (height - 1 - y)); // green, rising upwards
+            p[2] = static_cast<uint8_t>(10 * x);                // blue
         }
-    WriteFile(path, bmp);
+    WriteBmpFile(path, picture, BmpLayout{});
 }
 
 bool CopyExecutable(const std::string& from, const std::string& to) {

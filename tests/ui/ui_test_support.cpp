@@ -1,5 +1,7 @@
 #include "ui_test_support.h"
 
+#include "bmp_writer.h"
+
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -105,29 +107,15 @@ SessionFolders::~SessionFolders() {
 }
 
 void WriteSampleBmp(const std::string& path, int width, int height) {
-    const int stride = (width * 3 + 3) & ~3;
-    std::string bmp(54 + static_cast<size_t>(stride) * height, '\0');
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bmp[at + i] = static_cast<char>((v >> (8 * i)) & 255);
-    };
-    bmp[0] = 'B';
-    bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(width));
-    put32(22, static_cast<uint32_t>(height));
-    bmp[26] = 1;
-    bmp[28] = 24;
+    RgbImage picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            char* p = &bmp[54 + static_cast<size_t>(y) * stride + x * 3];
-            p[0] = static_cast<char>(x * 255 / std::max(1, width - 1));  // blue
-            p[1] = static_cast<char>(y * 255 / std::max(1, height - 1)); // green
-            p[2] = static_cast<char>(200);                               // red
+            uint8_t* p = picture.At(x, y);
+            p[0] = 200;                                                                    // red
+            p[1] = static_cast<uint8_t>((height - 1 - y) * 255 / std::max(1, height - 1)); // green
+            p[2] = static_cast<uint8_t>(x * 255 / std::max(1, width - 1));                 // blue
         }
-    WriteFile(path, bmp);
+    WriteBmpFile(path, picture, BmpLayout{});
 }
 
 std::string StoredValue(const std::string& path, const std::string& group, const std::string& key) {
