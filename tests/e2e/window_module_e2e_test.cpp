@@ -116,9 +116,12 @@ TEST(WindowModule, WindowModeOpensAndAltXSavesTheSettings) {
         const CommandResult run =
             RunWithDisplay(box.Env() + ShellQuote(BrelvixPath()) + args + " & pid=$!; " +
                            FindWindow("Vextara BMP to PCX 2.5") +
-                           "[ -z \"$id\" ] && { kill $pid; exit 3; }; sleep 0.5; xdotool "
-                           "windowfocus $id; sleep 0.3; "
-                           "xdotool mousemove --window $id 200 150 key alt+x; wait $pid");
+                           "[ -z \"$id\" ] && { kill $pid; exit 3; }; "
+                           // Alt+X again until the program has ended: a busy machine may
+                           // show the window before it takes keys.
+                           "for i in $(seq 1 40); do timeout 5 xdotool windowfocus --sync $id; "
+                           "xdotool mousemove --window $id 200 150 key alt+x; sleep 0.25; "
+                           "kill -0 $pid 2>/dev/null || break; done; wait $pid");
         ASSERT_EQ(run.status, 0) << run.out << run.err;
         IniFile ini;
         ASSERT_TRUE(ReadIniFile(box.ConfigFile(), ini));
@@ -175,8 +178,8 @@ TEST(WindowModule, UninstallPageOpensThePageOnlyWhenChecked) {
         const std::string keys = clear ? "space Tab Return" : "Tab Return";
         const CommandResult run = RunWithDisplay(
             box.Env() + ShellQuote(BrelvixPath()) + " -U & pid=$!; " + FindWindow("Uninstall") +
-            "[ -z \"$id\" ] && { kill $pid; exit 3; }; sleep 0.5; xdotool windowfocus $id; sleep "
-            "0.3; "
+            "[ -z \"$id\" ] && { kill $pid; exit 3; }; sleep 1.5; timeout 5 xdotool windowfocus "
+            "--sync $id; sleep 0.3; "
             "xdotool mousemove --window $id 150 90 key --delay 150 " +
             keys + "; wait $pid");
         ASSERT_EQ(run.status, 0) << run.out << run.err;
