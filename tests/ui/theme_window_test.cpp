@@ -2,12 +2,11 @@
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "themes/themes.h"
+#include "zip_writer.h"
 #include "ui/main_window.h"
 #include "ui/window_mode.h"
 #include "ui_test_support.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
 #include <wx/bmpcbox.h>
@@ -28,24 +27,6 @@ std::string SolidPng(int side, unsigned char r, unsigned char g, unsigned char b
     return bytes;
 }
 
-void WriteZip(const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& entries) {
-    archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
-    archive_write_open_filename(a, path.c_str());
-    for (const auto& [name, bytes] : entries) {
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, name.c_str());
-        archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_write_header(a, e);
-        archive_write_data(a, bytes.data(), bytes.size());
-        archive_entry_free(e);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
-}
 
 // The colour in the middle of a bitmap, as 0xRRGGBB.
 uint32_t Centre(const wxBitmap& bitmap) {

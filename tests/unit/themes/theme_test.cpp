@@ -3,9 +3,8 @@
 #include "settings/settings.h"
 #include "test_support.h"
 #include "themes/themes.h"
+#include "zip_writer.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -41,23 +40,6 @@ std::string SolidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-void WriteZip(const std::string& path, const Entries& entries) {
-    archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
-    ASSERT_EQ(archive_write_open_filename(a, path.c_str()), ARCHIVE_OK);
-    for (const auto& [name, bytes] : entries) {
-        archive_entry* e = archive_entry_new();
-        archive_entry_set_pathname(e, name.c_str());
-        archive_entry_set_size(e, static_cast<la_int64_t>(bytes.size()));
-        archive_entry_set_filetype(e, AE_IFREG);
-        archive_entry_set_perm(e, 0644);
-        archive_write_header(a, e);
-        archive_write_data(a, bytes.data(), bytes.size());
-        archive_entry_free(e);
-    }
-    archive_write_close(a);
-    archive_write_free(a);
-}
 
 // The colour of the first pixel of a slot, as 0xRRGGBB.
 uint32_t SlotColour(SlotSet set, const char* name) {
