@@ -259,10 +259,15 @@ bool RunCommandLineJob(bool quiet) {
     RunWorkerAndWait();
     SetJobLineSink({});
     int converted = 0;
+    std::vector<FileFailure> failures;
     {
         std::lock_guard<std::mutex> guard(gJobLock);
         converted = gJobProgress.convertedCount;
+        failures = gJobProgress.failures;
     }
+    for (const FileFailure& failure : failures)
+        PrintError("Error: " + FillTemplate(GetText("Reason", "Cannot Convert"), failure.file,
+                                            ReasonText(failure.reason)));
     if (converted != 0) {
         status(GetText("Msg", "Conversion complete"));
         status(FillTemplate(GetText("Msg", "Files converted"), std::to_string(converted),

@@ -50,6 +50,7 @@ void ResetJobProgress() {
         gJobProgress.currentIndex = 0;
         gJobProgress.currentFile.clear();
         gJobProgress.convertedCount = 0;
+        gJobProgress.failures.clear();
         gJobProgress.running = true;
     }
     HoldWorker(false);
@@ -85,7 +86,12 @@ int RunBatchJob() {
             gJobProgress.currentFile = gJob.currentInput;
         }
         if (debug) gLineSink("Processing: " + gJob.currentInput);
-        const bool ok = ConvertFile();
+        const Reason reason = ConvertFile();
+        const bool ok = reason == Reason::kNone;
+        if (!ok) {
+            std::lock_guard<std::mutex> guard(gJobLock);
+            gJobProgress.failures.push_back(FileFailure{gJob.currentInput, reason});
+        }
         if (debug) {
             gLineSink("Saving As: " + gJob.outputPath);
             gLineSink(ok ? "OK" : "Not OK");

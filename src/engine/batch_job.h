@@ -2,16 +2,26 @@
 // progress record it publishes and the lock that guards it.
 #pragma once
 
+#include "engine/reason.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
+
+// A file of the job that did not convert, and why.
+struct FileFailure {
+    std::string file;
+    Reason reason = Reason::kNone;
+};
 
 struct JobProgress {
     int32_t currentIndex = 0;    // under gJobLock
     std::string currentFile;     // under gJobLock
     int32_t convertedCount = 0;  // under gJobLock
+    std::vector<FileFailure> failures; // under gJobLock, in the order the files failed
     std::atomic<bool> running{false};
 };
 

@@ -14,12 +14,12 @@ namespace {
 // Moves the written file to its final name in one step, so that an older file of
 // that name is replaced without a moment of having neither. Folders that the
 // filename mask names are made first. On failure the written file is removed.
-bool MoveIntoPlace(const std::string& written, const std::string& target) {
+Reason MoveIntoPlace(const std::string& written, const std::string& target) {
     const std::string folder = FolderPart(target);
     if (!folder.empty() && !IsFolder(folder)) MakeFolders(folder);
-    if (RenameFile(written, target)) return true;
+    if (RenameFile(written, target)) return Reason::kNone;
     RemoveFile(written);
-    return false;
+    return Reason::kRenameFailed;
 }
 
 } // namespace
@@ -39,12 +39,12 @@ std::string TemporaryOutputPath() {
     return path + UniqueStem("brelvix", "") + "." + gJob.outputFormat;
 }
 
-bool ConvertFile() {
+Reason ConvertFile() {
     Image image = LoadBmp(gJob.currentInput);
     int width = image.Width();
     int height = image.Height();
     gJob.sourceBitDepth = image.Bpp();
-    if (width == 0 || height == 0) return false;
+    if (width == 0 || height == 0) return Reason::kNotBmp;
 
     image = ApplyRotation(std::move(image));
     width = image.Width();
@@ -63,9 +63,9 @@ bool ConvertFile() {
 
     width = image.Width();
     height = image.Height();
-    if (width == 0 || height == 0) return false;
+    if (width == 0 || height == 0) return Reason::kBitDepthFailed;
     DevilImage pcx = HandOverToDevil(std::move(image));
-    if (!pcx) return false;
+    if (!pcx) return Reason::kPcxTooLarge;
 
     gJob.outputWidth = width;
     gJob.outputHeight = height;
@@ -76,5 +76,6 @@ bool ConvertFile() {
 
     const bool saved = SavePcx(pcx, gJob.temporaryPath);
     pcx.Reset();
-    return saved && MoveIntoPlace(gJob.temporaryPath, gJob.outputPath);
+    if (!saved) return Reason::kWriteError;
+    return MoveIntoPlace(gJob.temporaryPath, gJob.outputPath);
 }

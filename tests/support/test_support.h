@@ -45,3 +45,8 @@ RgbImage DecodeWith(const std::string& reader, const std::string& path);
 
 // Path of the brelvix executable under test.
 std::string BrelvixPath();
+
+// Failure reasons print as their text-table key in test messages.
+#include "engine/reason.h"
+#include <ostream>
+inline void PrintTo(Reason reason, std::ostream* os) { *os << ReasonKey(reason); }

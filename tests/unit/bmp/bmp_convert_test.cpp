@@ -55,7 +55,7 @@ TEST_P(BmpConversions, GiveThePixelsOfTheFileInPcx) {
     ASSERT_TRUE(WriteBmpFile(input, source, v.layout));
     const std::string out = PrepareJob(temp, input);
 
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     EXPECT_EQ(gJob.sourceBitDepth, v.bpp);
     const std::string output = out + v.name + ".pcx";
     EXPECT_EQ(FolderNames(out), std::vector<std::string>{std::string(v.name) + ".pcx"});
@@ -84,7 +84,7 @@ TEST(BmpConversion, RefusedFileWritesNothing) {
         const std::string input = temp.File(name);
         ASSERT_TRUE(WriteFile(input, bytes));
         const std::string out = PrepareJob(temp, input);
-        EXPECT_FALSE(ConvertFile()) << name;
+        EXPECT_NE(ConvertFile(), Reason::kNone) << name;
         EXPECT_TRUE(FolderNames(out).empty()) << name;
     }
 }

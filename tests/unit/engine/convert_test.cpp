@@ -63,7 +63,7 @@ class Convert : public ::testing::Test {
 TEST_F(Convert, PictureDecodesToItsExactPixels) {
     Image source = MakePatternImage(37, 23);
     UseInput(source);
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     const std::string pcx = out + "pic.pcx";
     EXPECT_EQ(gJob.outputPath, pcx);
     EXPECT_EQ(gJob.sourceBitDepth, 24);
@@ -87,7 +87,7 @@ TEST_F(Convert, PictureDecodesToItsExactPixels) {
 TEST_F(Convert, OutputIsByteForByteWhatPlainDevilSaveWrites) {
     Image source = MakePatternImage(101, 47);
     UseInput(source);
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     ASSERT_TRUE(WritePlainPcx(source.get(), temp.File("plain.pcx")));
     const std::string written = ReadFile(out + "pic.pcx");
     EXPECT_GT(written.size(), 128u);
@@ -143,7 +143,7 @@ TEST_F(Convert, EveryBmpDepthGivesA24BitPcxOfTheSameColours) {
     for (Case& c : cases) {
         ASSERT_TRUE(c.image) << c.name;
         UseInput(c.image);
-        ASSERT_TRUE(ConvertFile()) << c.name;
+        ASSERT_EQ(ConvertFile(), Reason::kNone) << c.name;
         EXPECT_EQ(gJob.sourceBitDepth, c.image.Bpp()) << c.name;
         EXPECT_EQ(gJob.outputBitDepth, 24) << c.name;
         RgbImage decoded = DecodeWith("netpbm", out + "pic.pcx");
@@ -159,7 +159,7 @@ TEST_F(Convert, DeepOutputDepthStillWritesThePicturesOwnPixels) {
     for (int32_t depth : {48, 96}) {
         gJob.outputBitDepth = depth;
         gJob.keepBitDepth = 0;
-        const bool converted = ConvertFile();
+        const bool converted = ConvertFile() == Reason::kNone;
         if (depth == 48) {
             EXPECT_TRUE(converted);
         }
@@ -177,7 +177,7 @@ TEST_F(Convert, ReadOnlyOutputIsReplaced) {
     const std::string pcx = out + "pic.pcx";
     ASSERT_TRUE(WriteFile(pcx, "old picture"));
     ASSERT_EQ(chmod(pcx.c_str(), 0444), 0);
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     RgbImage decoded = DecodeWith("netpbm", pcx);
     ASSERT_EQ(decoded.width, 8);
     EXPECT_EQ(decoded.At(4, 4)[0], 10);
@@ -197,7 +197,7 @@ TEST_F(Convert, FailedSaveLeavesTheExistingOutputAndNoTemporaryFile) {
         const std::string pcx = out + "pic.pcx";
         std::error_code ec;
         fs::remove(pcx, ec);
-        ASSERT_TRUE(ConvertFile());
+        ASSERT_EQ(ConvertFile(), Reason::kNone);
         const int64_t size = static_cast<int64_t>(ReadFile(pcx).size());
         ASSERT_GT(size, c.width > 100 ? kMiB + 1 : 200);
 
@@ -206,12 +206,12 @@ TEST_F(Convert, FailedSaveLeavesTheExistingOutputAndNoTemporaryFile) {
         for (int64_t limit : limits) {
             ASSERT_TRUE(WriteFile(pcx, "the older picture"));
             SetPcxWriteLimit(limit);
-            EXPECT_FALSE(ConvertFile()) << limit << " of " << size;
+            EXPECT_NE(ConvertFile(), Reason::kNone) << limit << " of " << size;
             EXPECT_EQ(ReadFile(pcx), "the older picture") << limit;
             EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"}) << limit;
         }
         SetPcxWriteLimit(size); // exactly enough room
-        EXPECT_TRUE(ConvertFile());
+        EXPECT_EQ(ConvertFile(), Reason::kNone);
         EXPECT_EQ(static_cast<int64_t>(ReadFile(pcx).size()), size);
         EXPECT_TRUE(DecodeWith("netpbm", pcx).pixels ==
                     ToRgb(MakePatternImage(c.width, c.height)).pixels);
@@ -238,7 +238,7 @@ TEST_F(Convert, MaskWithSubFoldersCreatesThem) {
     UseInput(MakePatternImage(9, 9));
     for (const auto& [mask, expected] : cases) {
         gSettings.filenameMask = mask;
-        ASSERT_TRUE(ConvertFile()) << mask;
+        ASSERT_EQ(ConvertFile(), Reason::kNone) << mask;
         EXPECT_EQ(gJob.outputPath, out + expected);
         EXPECT_EQ(DecodeWith("netpbm", out + expected).width, 9) << mask;
         EXPECT_FALSE(HasTemporaryFile(out)) << mask;
@@ -248,7 +248,7 @@ TEST_F(Convert, MaskWithSubFoldersCreatesThem) {
 TEST_F(Convert, FolderAtTheOutputPathFailsAndLeavesNoTemporaryFile) {
     UseInput(MakePatternImage(9, 9));
     fs::create_directories(out + "pic.pcx");
-    EXPECT_FALSE(ConvertFile());
+    EXPECT_NE(ConvertFile(), Reason::kNone);
     EXPECT_TRUE(fs::is_directory(out + "pic.pcx"));
     EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"});
 }
@@ -263,7 +263,7 @@ TEST_F(Convert, UnreadableInputFailsAndWritesNothing) {
         gJob.outputFolder = out;
         gJob.currentInput = in + name;
         gJob.sourceBitDepth = 99;
-        EXPECT_FALSE(ConvertFile()) << name;
+        EXPECT_NE(ConvertFile(), Reason::kNone) << name;
         EXPECT_EQ(gJob.sourceBitDepth, 0) << name;
         EXPECT_EQ(gJob.outputPath, "") << name;
         EXPECT_TRUE(FolderNames(out).empty()) << name;
@@ -274,7 +274,7 @@ TEST_F(Convert, RleAndDibFilesLoadLikeBmp) {
     Image source = MakePatternImage(12, 6);
     for (const char* name : {"pic.rle", "pic.dib", "pic.BMP"}) {
         UseInput(source, name);
-        ASSERT_TRUE(ConvertFile()) << name;
+        ASSERT_EQ(ConvertFile(), Reason::kNone) << name;
         EXPECT_TRUE(DecodeWith("netpbm", out + "pic.pcx").pixels == ToRgb(source).pixels) << name;
     }
 }
@@ -287,7 +287,7 @@ TEST_F(Convert, SizeAndDepthReachTheFileName) {
     gSettings.imageWidthUnit = 1;
     gSettings.imageHeight = 50;
     gSettings.imageHeightUnit = 1;
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     EXPECT_EQ(gJob.sourceBitDepth, 8);
     EXPECT_EQ(gJob.outputWidth, 20);
     EXPECT_EQ(gJob.outputHeight, 10);
@@ -300,7 +300,7 @@ TEST_F(Convert, GreyscaleAndThresholdGiveABlackAndWhitePcx) {
     gSettings.doImageGreyscale = 1;
     gSettings.doImageThreshold = 1;
     gSettings.imageThreshold = 128;
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     RgbImage decoded = DecodeWith("netpbm", out + "pic.pcx");
     ASSERT_EQ(decoded.width, 30);
     std::set<std::tuple<int, int, int>> colours;
@@ -314,11 +314,11 @@ TEST_F(Convert, PictureTooWideForPcxFails) {
     gSettings.doImageResize = 1;
     gSettings.imageWidth = kMaxPcxWidth + 1;
     gSettings.imageHeight = 1;
-    EXPECT_FALSE(ConvertFile());
+    EXPECT_NE(ConvertFile(), Reason::kNone);
     EXPECT_TRUE(FolderNames(out).empty());
     // The widest picture: right edge and bytes per line still fit their 16 bits.
     gSettings.imageWidth = kMaxPcxWidth;
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     const std::string header = ReadFile(out + "pic.pcx").substr(0, 128);
     ASSERT_EQ(header.size(), 128u);
     auto word = [&](size_t at) {
@@ -328,7 +328,7 @@ TEST_F(Convert, PictureTooWideForPcxFails) {
     EXPECT_EQ(word(66), kMaxPcxWidth);
     // netpbm reads the edges as signed numbers, up to 32768 pixels.
     gSettings.imageWidth = 32768;
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     EXPECT_EQ(DecodeWith("netpbm", out + "pic.pcx").width, 32768);
 }
 
@@ -337,7 +337,7 @@ TEST_F(Convert, PathsReachTheWriterUnchanged) {
     fs::create_directories(folder);
     gJob.outputFolder = folder;
     UseInput(MakePatternImage(6, 6), "Straße.bmp");
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"Straße.pcx"});
 }
 
@@ -346,7 +346,7 @@ TEST_F(Convert, KeptSubFolderHoldsTheTemporaryAndTheFinalFile) {
     gJob.currentSubFolder = "trip/";
     gSettings.keepSubfolders = 1;
     UseInput(MakePatternImage(6, 6));
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     EXPECT_EQ(gJob.temporaryPath.rfind(out + "trip/brelvix", 0), 0u);
     EXPECT_EQ(gJob.outputPath, out + "trip/pic.pcx");
     EXPECT_EQ(FolderNames(out + "trip/"), std::vector<std::string>{"pic.pcx"});

@@ -519,7 +519,7 @@ TEST_F(Watermark, PipelineDrawsFrameThenWatermarkIntoThePcx) {
     gSettings.imagePosition = 0;
     gSettings.imageXOffset = 5; // over the frame's edge: the watermark lies on top
     gSettings.imageYOffset = 20;
-    ASSERT_TRUE(ConvertFile());
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
     for (const char* reader : {"netpbm", "magick"}) {
         RgbImage decoded = DecodeWith(reader, temp_.File("out/pic.pcx"));
         ASSERT_EQ(decoded.width, 100) << reader;
