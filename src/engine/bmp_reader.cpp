@@ -504,14 +504,31 @@ void SettleAlpha(FIBITMAP* dib, Alpha rule) {
 
 } // namespace
 
-Image LoadBmp(const std::string& path) {
+Image LoadBmp(const std::string& path, Reason* why) {
+    Reason unused = Reason::kNone;
+    Reason& reason = why ? *why : unused;
+    reason = Reason::kNone;
     FileHandle file;
     file.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file.fd < 0) {
+        reason = ReasonFromErrno(errno, Reason::kReadError);
+        return {};
+    }
     struct stat st {};
-    if (file.fd < 0 || fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    if (fstat(file.fd, &st) != 0) {
+        reason = ReasonFromErrno(errno, Reason::kReadError);
+        return {};
+    }
+    if (!S_ISREG(st.st_mode)) {
+        reason = Reason::kNotRegularFile;
+        return {};
+    }
     BmpFacts f;
     f.fileSize = static_cast<uint64_t>(st.st_size);
-    if (!ReadFacts(file.fd, f)) return {};
+    if (!ReadFacts(file.fd, f)) {
+        reason = Reason::kNotBmp;
+        return {};
+    }
 
     Image image;
     if (f.decoder == Decoder::FreeImage) {
@@ -522,7 +539,10 @@ Image LoadBmp(const std::string& path) {
         std::vector<RGBQUAD> palette;
         if (ReadPalette(file.fd, f, palette)) image = DecodeRle(file.fd, f, palette);
     }
-    if (!image || image.Width() != f.width || image.Height() != f.height) return {};
+    if (!image || image.Width() != f.width || image.Height() != f.height) {
+        reason = Reason::kTruncated;
+        return {};
+    }
     SettleAlpha(image.get(), f.alpha);
     return image;
 }

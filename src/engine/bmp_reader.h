@@ -27,6 +27,7 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/reason.h"
 
 #include <cstdint>
 #include <string>
@@ -44,5 +45,5 @@ inline constexpr int64_t kRlePixelsPerByte = 256;
 // 24 and 32 bits as they are; 16-bit pictures with other masks become 24-bit. A
 // 32-bit picture whose fourth bytes are all zero, or that has no alpha mask, comes
 // out opaque. An empty image when the file is missing, not a BMP, inconsistent,
-// truncated or too large.
-Image LoadBmp(const std::string& path);
+// truncated or too large; then why, when given, says which.
+Image LoadBmp(const std::string& path, Reason* why = nullptr);

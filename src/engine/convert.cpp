@@ -40,11 +40,12 @@ std::string TemporaryOutputPath() {
 }
 
 Reason ConvertFile() {
-    Image image = LoadBmp(gJob.currentInput);
+    Reason why = Reason::kNone;
+    Image image = LoadBmp(gJob.currentInput, &why);
     int width = image.Width();
     int height = image.Height();
     gJob.sourceBitDepth = image.Bpp();
-    if (width == 0 || height == 0) return Reason::kNotBmp;
+    if (width == 0 || height == 0) return why == Reason::kNone ? Reason::kNotBmp : why;
 
     image = ApplyRotation(std::move(image));
     width = image.Width();
