@@ -4,6 +4,7 @@
 
 #include "engine/batch_job.h"
 #include "engine/drawing_library.h"
+#include "engine/watermark_picture.h"
 #include "formats/formats.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -228,7 +229,8 @@ bool RunCommandLineJob(bool quiet) {
              Shown(FieldId::imageYOffset));
         show("Watermark rotation: " + Shown(FieldId::watermarkImageRotation));
         show("Watermark size/mode: " + Shown(FieldId::imageSize));
-        if (FileSize(gSettings.image) < 1) return fail("Error: Invalid watermark image");
+        if (WatermarkPictureFormat(gSettings.image) == FIF_UNKNOWN)
+            return fail("Error: Invalid watermark image");
     }
 
     // Advanced.

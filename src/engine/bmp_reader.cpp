@@ -502,33 +502,36 @@ void SettleAlpha(FIBITMAP* dib, Alpha rule) {
     FreeImage_SetTransparent(dib, FALSE);
 }
 
+// Opens the file and reads its headers; Reason::kNone when it is a BMP this reader takes.
+Reason OpenBmp(const std::string& path, FileHandle& file, BmpFacts& f) {
+    file.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (file.fd < 0) return ReasonFromErrno(errno, Reason::kReadError);
+    struct stat st {};
+    if (fstat(file.fd, &st) != 0) return ReasonFromErrno(errno, Reason::kReadError);
+    if (!S_ISREG(st.st_mode)) return Reason::kNotRegularFile;
+    f.fileSize = static_cast<uint64_t>(st.st_size);
+    if (!ReadFacts(file.fd, f)) return Reason::kNotBmp;
+    return Reason::kNone;
+}
+
 } // namespace
+
+Reason InspectBmp(const std::string& path, int* width, int* height) {
+    FileHandle file;
+    BmpFacts f;
+    const Reason reason = OpenBmp(path, file, f);
+    if (width) *width = reason == Reason::kNone ? f.width : 0;
+    if (height) *height = reason == Reason::kNone ? f.height : 0;
+    return reason;
+}
 
 Image LoadBmp(const std::string& path, Reason* why) {
     Reason unused = Reason::kNone;
     Reason& reason = why ? *why : unused;
-    reason = Reason::kNone;
     FileHandle file;
-    file.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (file.fd < 0) {
-        reason = ReasonFromErrno(errno, Reason::kReadError);
-        return {};
-    }
-    struct stat st {};
-    if (fstat(file.fd, &st) != 0) {
-        reason = ReasonFromErrno(errno, Reason::kReadError);
-        return {};
-    }
-    if (!S_ISREG(st.st_mode)) {
-        reason = Reason::kNotRegularFile;
-        return {};
-    }
     BmpFacts f;
-    f.fileSize = static_cast<uint64_t>(st.st_size);
-    if (!ReadFacts(file.fd, f)) {
-        reason = Reason::kNotBmp;
-        return {};
-    }
+    reason = OpenBmp(path, file, f);
+    if (reason != Reason::kNone) return {};
 
     Image image;
     if (f.decoder == Decoder::FreeImage) {

@@ -47,3 +47,6 @@ inline constexpr int64_t kRlePixelsPerByte = 256;
 // out opaque. An empty image when the file is missing, not a BMP, inconsistent,
 // truncated or too large; then why, when given, says which.
 Image LoadBmp(const std::string& path, Reason* why = nullptr);
+// Reads only the headers, as LoadBmp checks them: Reason::kNone and the size for a BMP
+// that LoadBmp takes as far as its headers tell, else why not (and a size of 0 x 0).
+Reason InspectBmp(const std::string& path, int* width, int* height);

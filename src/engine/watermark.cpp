@@ -89,23 +89,15 @@ std::vector<std::string> SplitLines(const std::string& text) {
 // bits per channel come down to eight.
 Image LoadWatermarkPicture(const std::string& path, bool& hasAlpha) {
     hasAlpha = false;
-    if (path.empty() || !IsFile(path)) return {};
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
-    auto fits = [](FIBITMAP* bitmap) {
-        const int64_t w = FreeImage_GetWidth(bitmap), h = FreeImage_GetHeight(bitmap);
-        return w >= 1 && h >= 1 && w <= kMaxSurfaceSide && h <= kMaxSurfaceSide &&
-               w * h <= kMaxPicturePixels;
-    };
+    const FREE_IMAGE_FORMAT format = WatermarkPictureFormat(path);
     Image picture;
-    if (format == FIF_BMP) {
+    if (format == FIF_BMP)
         picture = LoadBmp(path);
-    } else if (format == FIF_PNG || format == FIF_JPEG) {
-        Image header(FreeImage_Load(format, path.c_str(), FIF_LOAD_NOPIXELS));
-        if (!header || !fits(header.get())) return {};
-        header.Reset();
+    else if (format != FIF_UNKNOWN)
         picture = Image(FreeImage_Load(format, path.c_str(), 0));
-    }
-    if (!picture || !FreeImage_HasPixels(picture.get()) || !fits(picture.get())) return {};
+    if (!picture || !FreeImage_HasPixels(picture.get()) ||
+        !WatermarkPictureFits(picture.Width(), picture.Height()))
+        return {};
 
     switch (FreeImage_GetImageType(picture.get())) {
     case FIT_BITMAP:

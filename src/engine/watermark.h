@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/watermark_picture.h"
 
 #include <cstdint>
 
@@ -17,10 +18,9 @@ bool WatermarkFontExists();
 // Limits that keep a text overlay bounded whatever the options say: each side of a
 // text box is at most kMaxOverlaySide pixels (text beyond is cut off), `Text Padding`
 // counts from 0 to kMaxOverlaySide, and a negative `Font Leading` never moves a line
-// above the one before. Watermark pictures larger than kMaxPicturePixels, or with a
-// side beyond the drawing limit, are not used.
+// above the one before. Watermark pictures that WatermarkPictureFormat refuses are not
+// used.
 inline constexpr int kMaxOverlaySide = 4096;
-inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 26; // 64 megapixels
 
 // Lays the watermark over the picture when `Do Watermark` is TEXT or IMAGE. The result
 // is 24-bit whenever `Do Watermark` is not NONE. Without a font, a picture or room for

@@ -15,6 +15,7 @@
 
 // After the toolkit: the picture library's header defines names the toolkit tests for.
 #include "engine/drawing_library.h"
+#include "engine/watermark_picture.h"
 
 #include <atomic>
 #include <thread>
@@ -93,7 +94,7 @@ void StartConversion() {
         return ShowWarning(FillTemplate(Msg("Invalid watermark font"), gSettings.font));
     if (gSettings.doWatermark == 2) {
         if (gSettings.image.empty()) return ShowWarning(Msg("Empty watermark image"));
-        if (FileSize(gSettings.image) < 1)
+        if (WatermarkPictureFormat(gSettings.image) == FIF_UNKNOWN)
             return ShowWarning(FillTemplate(Msg("Invalid watermark image"), gSettings.image));
     }
     // The font made for a text watermark is freed however the command ends from here.
