@@ -6,20 +6,53 @@
 #include "engine/naming.h"
 #include "engine/pcx_output.h"
 #include "engine/transform.h"
+#include "platform/hidden_file.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
+#include <cerrno>
+#include <iterator>
+
 namespace {
 
-// Moves the written file to its final name in one step, so that an older file of
-// that name is replaced without a moment of having neither. Folders that the
-// filename mask names are made first. On failure the written file is removed.
-Reason MoveIntoPlace(const std::string& written, const std::string& target) {
+// The steps between the geometry and the drawing, each with the reason it fails with.
+struct ImageStep {
+    Image (*apply)(Image image);
+    Reason failure;
+};
+constexpr ImageStep kImageSteps[] = {
+    {ApplyFlip, Reason::kFlipFailed},
+    {ApplyColorAdjustment, Reason::kColourFailed},
+    {ApplyGreyscale, Reason::kGreyscaleFailed},
+    {ApplyThreshold, Reason::kThresholdFailed},
+};
+
+Reason Either(Reason given, Reason fallback) {
+    return given != Reason::kNone ? given : fallback;
+}
+
+// Makes the folders of the final path that the filename mask names.
+Reason MakeOutputFolder(const std::string& target) {
     const std::string folder = FolderPart(target);
-    if (!folder.empty() && !IsFolder(folder)) MakeFolders(folder);
-    if (RenameFile(written, target)) return Reason::kNone;
-    RemoveFile(written);
-    return Reason::kRenameFailed;
+    if (folder.empty() || IsFolder(folder)) return Reason::kNone;
+    errno = 0;
+    if (MakeFolders(folder)) return Reason::kNone;
+    return ReasonFromErrno(errno, Reason::kOutputFolderFailed);
+}
+
+// Writes the PCX file beside its final name, unseen until it is complete, and gives it
+// that name in one step, so that an older file of the name is replaced without a moment
+// of having neither. After a failure nothing is left and an older file stays as it was.
+Reason WriteOutput(const DevilImage& pcx, const std::string& target) {
+    HiddenFile file;
+    if (!file.Open(target, 0666, TemporaryOutputPath))
+        return ReasonFromErrno(errno, Reason::kWriteError);
+    gJob.temporaryPath = file.temporaryPath();
+    const Reason written = SavePcx(pcx, file.fd());
+    if (written != Reason::kNone) return written;
+    if (!file.Commit()) return ReasonFromErrno(errno, Reason::kRenameFailed);
+    gJob.temporaryPath = file.temporaryPath();
+    return Reason::kNone;
 }
 
 } // namespace
@@ -34,9 +67,7 @@ std::string UniqueStem(const std::string& prefix, const std::string& suffix) {
 }
 
 std::string TemporaryOutputPath() {
-    std::string path = gJob.outputFolder;
-    if (gSettings.keepSubfolders != 0) path += gJob.currentSubFolder;
-    return path + UniqueStem("brelvix", "") + "." + gJob.outputFormat;
+    return FolderPart(gJob.outputPath) + UniqueStem("brelvix", "") + "." + gJob.outputFormat;
 }
 
 Reason ConvertFile() {
@@ -45,38 +76,39 @@ Reason ConvertFile() {
     int width = image.Width();
     int height = image.Height();
     gJob.sourceBitDepth = image.Bpp();
-    if (width == 0 || height == 0) return why == Reason::kNone ? Reason::kNotBmp : why;
+    if (width == 0 || height == 0) return Either(why, Reason::kNotBmp);
 
-    image = ApplyRotation(std::move(image));
+    image = ApplyRotation(std::move(image), &why);
+    if (!image) return Either(why, Reason::kRotationFailed);
     width = image.Width();
     height = image.Height();
-    image = ApplyResize(std::move(image), width, height);
+    image = ApplyResize(std::move(image), width, height, &why);
+    if (!image) return Either(why, Reason::kResizeFailed);
     width = image.Width();
     height = image.Height();
-    image = ApplyFlip(std::move(image));
-    image = ApplyColorAdjustment(std::move(image));
-    image = ApplyGreyscale(std::move(image));
-    image = ApplyThreshold(std::move(image));
+    for (const ImageStep& step : kImageSteps) {
+        image = step.apply(std::move(image));
+        if (!image) return step.failure;
+    }
     // The frame and the watermark take the size read after the resize.
     image = drawlib::ApplyFrame(std::move(image), width, height);
+    if (!image) return Reason::kFrameFailed;
     image = drawlib::ApplyWatermark(std::move(image), width, height);
+    if (!image) return Reason::kWatermarkFailed;
     image = ApplyBitDepth(std::move(image));
+    if (!image) return Reason::kBitDepthFailed;
 
-    width = image.Width();
-    height = image.Height();
-    if (width == 0 || height == 0) return Reason::kBitDepthFailed;
-    DevilImage pcx = HandOverToDevil(std::move(image));
-    if (!pcx) return Reason::kPcxTooLarge;
-
-    gJob.outputWidth = width;
-    gJob.outputHeight = height;
+    gJob.outputWidth = image.Width();
+    gJob.outputHeight = image.Height();
     gJob.outputPath = FinalOutputPath();
-    gJob.temporaryPath = TemporaryOutputPath();
-    for (int tries = 0; tries < 8 && PathExists(gJob.temporaryPath); ++tries)
-        gJob.temporaryPath = TemporaryOutputPath();
+    gJob.temporaryPath.clear();
+    // The output never takes the place of the picture it is made from, whatever names
+    // lead to it (the same path, a hard link, a symbolic link).
+    if (IsSameFile(gJob.currentInput, gJob.outputPath)) return Reason::kReplacesInput;
+    if (const Reason folder = MakeOutputFolder(gJob.outputPath); folder != Reason::kNone)
+        return folder;
 
-    const bool saved = SavePcx(pcx, gJob.temporaryPath);
-    pcx.Reset();
-    if (!saved) return Reason::kWriteError;
-    return MoveIntoPlace(gJob.temporaryPath, gJob.outputPath);
+    DevilImage pcx = HandOverToDevil(std::move(image), &why);
+    if (!pcx) return Either(why, Reason::kOutOfMemory);
+    return WriteOutput(pcx, gJob.outputPath);
 }

@@ -6,6 +6,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <sys/mman.h>
@@ -15,42 +17,37 @@ namespace {
 
 std::atomic<int64_t> gWriteLimit{-1};
 
-// Owner of a file descriptor.
-class FileDescriptor {
-  public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    void Reset(int fd) {
-        Close();
-        fd_ = fd;
+// For tests: BRELVIX_TEST_HOLD_PCX_WRITE names a file that the writer makes once the
+// first part of a PCX file is on the disk; the writer then waits (up to a minute) for
+// the signal the test sends, so that a conversion can be ended part way at a known
+// point without timing guesses.
+void HoldWriteForTests() {
+    const char* ready = std::getenv("BRELVIX_TEST_HOLD_PCX_WRITE");
+    if (!ready || !*ready) return;
+    const int fd = open(ready, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd >= 0) close(fd);
+    for (int i = 0; i < 600; ++i) {
+        struct timespec tenth {
+            0, 100'000'000
+        };
+        nanosleep(&tenth, nullptr);
     }
-    bool Close() {
-        if (fd_ < 0) return true;
-        int fd = std::exchange(fd_, -1);
-        return close(fd) == 0;
-    }
+}
 
-  private:
-    int fd_ = -1;
-};
-
-// The file DevIL writes to: output is gathered in a large buffer and every failed
-// write is remembered, since DevIL's writers do not look at the results. DevIL hands
-// over nearly every byte on its own, so one byte takes the shortest path.
+// The file DevIL writes to: output is gathered in a large buffer and the first failed
+// write is remembered with its error number, since DevIL's writers do not look at the
+// results. DevIL hands over nearly every byte on its own, so one byte takes the
+// shortest path. The descriptor belongs to the caller.
 class PcxFile {
   public:
     static constexpr size_t kBufferSize = size_t{1} << 20;
 
-    bool Open(const char* path) {
-        if (fd_.valid() || created_) return false;
-        fd_.Reset(open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd_.valid()) return false;
-        created_ = true;
+    explicit PcxFile(int fd) : fd_(fd) {}
+
+    // DevIL opens the file once for a save.
+    bool Open() {
+        if (opened_ || fd_ < 0) return false;
+        opened_ = true;
         buffer_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferSize);
         limit_ = gWriteLimit.load();
         SetEnd();
@@ -67,11 +64,10 @@ class PcxFile {
 
     bool Put(const unsigned char* data, size_t size) {
         while (size > 0) {
-            if (failed_ || !fd_.valid()) return false;
+            if (error_ != 0 || !opened_) return false;
             if (used_ == end_) {
-                if (used_ < kBufferSize) { // the write limit is reached
-                    failed_ = true;
-                    end_ = 0;
+                if (used_ < kBufferSize) { // the write limit is reached, as on a full disk
+                    Fail(ENOSPC);
                     return false;
                 }
                 if (!Flush()) return false;
@@ -89,28 +85,36 @@ class PcxFile {
     int64_t Position() const { return offset_ + static_cast<int64_t>(used_); }
 
     bool Seek(int64_t where, int whence) {
-        if (!fd_.valid() || !Flush()) return false;
-        off_t to = lseek(fd_.get(), static_cast<off_t>(where), whence);
-        if (to < 0) return false;
+        if (!opened_ || !Flush()) return false;
+        off_t to = lseek(fd_, static_cast<off_t>(where), whence);
+        if (to < 0) {
+            Fail(errno);
+            return false;
+        }
         offset_ = static_cast<int64_t>(to);
         return true;
     }
 
-    // Writes what is buffered and closes; false when any write failed.
-    bool Close() {
-        if (!fd_.valid()) return !failed_;
-        Flush();
-        if (!fd_.Close()) failed_ = true;
-        return !failed_;
+    // Writes what is buffered; false when any write failed.
+    bool Finish() {
+        if (opened_) Flush();
+        return error_ == 0;
     }
 
-    bool created() const { return created_; }
+    bool opened() const { return opened_; }
+    // The error number of the first failure; 0 when none.
+    int error() const { return error_; }
 
   private:
+    void Fail(int error) {
+        if (error_ == 0) error_ = error != 0 ? error : EIO;
+        end_ = 0;
+    }
+
     // Where the buffer must be flushed, or the write limit is reached.
     void SetEnd() {
-        end_ = failed_ ? 0 : kBufferSize;
-        if (!failed_ && limit_ >= 0) {
+        end_ = error_ != 0 ? 0 : kBufferSize;
+        if (error_ == 0 && limit_ >= 0) {
             const int64_t left = limit_ - accepted_ - static_cast<int64_t>(used_);
             if (left < static_cast<int64_t>(end_ - used_))
                 end_ = used_ + static_cast<size_t>(left > 0 ? left : 0);
@@ -120,11 +124,11 @@ class PcxFile {
     bool Flush() {
         const unsigned char* p = buffer_.get();
         size_t left = used_;
-        while (!failed_ && left > 0) {
-            ssize_t n = write(fd_.get(), p, left);
+        while (error_ == 0 && left > 0) {
+            ssize_t n = write(fd_, p, left);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                failed_ = true;
+                Fail(n < 0 ? errno : EIO);
                 break;
             }
             p += n;
@@ -134,18 +138,23 @@ class PcxFile {
         accepted_ += static_cast<int64_t>(used_);
         used_ = 0;
         SetEnd();
-        return !failed_;
+        if (error_ == 0 && offset_ > 0 && !held_) {
+            held_ = true;
+            HoldWriteForTests();
+        }
+        return error_ == 0;
     }
 
-    FileDescriptor fd_;
+    int fd_ = -1;
     std::unique_ptr<unsigned char[]> buffer_;
     size_t used_ = 0;
     size_t end_ = 0;
     int64_t offset_ = 0;   // file position of the buffer's first byte
     int64_t accepted_ = 0; // bytes flushed so far, for the write limit
     int64_t limit_ = -1;
-    bool created_ = false;
-    bool failed_ = false;
+    int error_ = 0;
+    bool opened_ = false;
+    bool held_ = false;
 };
 
 // The file that the save in progress writes to. DevIL is driven by one thread at a time.
@@ -166,13 +175,13 @@ PcxFile* FileOf(ILHANDLE handle) {
     return static_cast<PcxFile*>(handle);
 }
 
-ILHANDLE ILAPIENTRY OpenPcxFile(ILconst_string path) {
-    if (!gCurrentFile || !gCurrentFile->Open(path)) return nullptr;
+ILHANDLE ILAPIENTRY OpenPcxFile(ILconst_string) {
+    if (!gCurrentFile || !gCurrentFile->Open()) return nullptr;
     return gCurrentFile;
 }
 
 void ILAPIENTRY ClosePcxFile(ILHANDLE handle) {
-    if (handle) FileOf(handle)->Close();
+    if (handle) FileOf(handle)->Finish();
 }
 
 ILint ILAPIENTRY PutPcxByte(ILubyte byte, ILHANDLE handle) {
@@ -219,25 +228,36 @@ DevilImage DevilImage::Generate() {
     return DevilImage(name);
 }
 
-DevilImage HandOverToDevil(Image image) {
+DevilImage HandOverToDevil(Image image, Reason* why) {
+    Reason unused = Reason::kNone;
+    Reason& reason = why ? *why : unused;
+    reason = Reason::kNone;
+    auto fail = [&reason](Reason r) {
+        reason = r;
+        return DevilImage();
+    };
     // The export reads only ordinary bitmaps of 1 to 32 bits; deeper ones are narrowed.
-    if (image && FreeImage_GetImageType(image.get()) != FIT_BITMAP)
+    if (image && FreeImage_GetImageType(image.get()) != FIT_BITMAP) {
         image = Image(FreeImage_ConvertTo24Bits(image.get()));
+        if (!image) return fail(Reason::kOutOfMemory);
+    }
     const int width = image.Width();
     const int height = image.Height();
-    if (width <= 0 || height <= 0 || width > kMaxPcxWidth || height > kMaxPcxHeight) return {};
+    if (width <= 0 || height <= 0) return fail(Reason::kBitDepthFailed);
+    if (width > kMaxPcxWidth || height > kMaxPcxHeight) return fail(Reason::kPcxTooLarge);
     // DevIL counts the bytes of an image in 32 bits.
-    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3 > UINT32_MAX) return {};
+    if (static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 3 > UINT32_MAX)
+        return fail(Reason::kPcxTooLarge);
 
     ilEnable(IL_FILE_OVERWRITE);
     DevilImage pcx = DevilImage::Generate();
-    if (!pcx) return {};
+    if (!pcx) return fail(Reason::kOutOfMemory);
     const ILint depth = ilGetInteger(IL_IMAGE_DEPTH);
     if (!ilTexImage(static_cast<ILuint>(width), static_cast<ILuint>(height),
                     static_cast<ILuint>(depth), 3, IL_RGB, IL_UNSIGNED_BYTE, nullptr))
-        return {};
+        return fail(Reason::kOutOfMemory);
     ILubyte* pixels = ilGetData();
-    if (!pixels) return {};
+    if (!pixels) return fail(Reason::kOutOfMemory);
     AdviseLargePages(pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
 
     // Top row first, so the writer needs no flipped copy.
@@ -254,18 +274,31 @@ DevilImage HandOverToDevil(Image image) {
     return pcx;
 }
 
-bool SavePcx(const DevilImage& pcx, const std::string& path) {
-    if (!pcx || path.empty()) return false;
+Reason SavePcx(const DevilImage& pcx, int fd) {
+    if (!pcx || fd < 0) return Reason::kWriteError;
     ilBindImage(pcx.name());
-    PcxFile file;
+    ilEnable(IL_FILE_OVERWRITE); // DevIL would look for a file of the name it is given
+    PcxFile file(fd);
     bool saved;
     {
         PcxWriteFunctions functions(file);
-        saved = ilSave(IL_PCX, path.c_str()) == IL_TRUE;
+        // DevIL passes the name only to the open function above, which writes to fd.
+        saved = ilSave(IL_PCX, "brelvix.pcx") == IL_TRUE;
     }
-    const bool ok = file.Close() && saved && file.created();
-    if (!ok && file.created()) RemoveFile(path);
-    return ok;
+    if (!file.Finish()) return ReasonFromErrno(file.error(), Reason::kWriteError);
+    if (!saved || !file.opened()) return Reason::kWriteError;
+    return Reason::kNone;
+}
+
+Reason SavePcx(const DevilImage& pcx, const std::string& path) {
+    if (!pcx || path.empty()) return Reason::kWriteError;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return ReasonFromErrno(errno, Reason::kWriteError);
+    Reason why = SavePcx(pcx, fd);
+    if (close(fd) != 0 && errno != EINTR && why == Reason::kNone)
+        why = ReasonFromErrno(errno, Reason::kWriteError);
+    if (why != Reason::kNone) RemoveFile(path);
+    return why;
 }
 
 void SetPcxWriteLimit(int64_t bytes) {

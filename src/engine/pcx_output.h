@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/image.h"
+#include "engine/reason.h"
 
 #include <IL/il.h>
 
@@ -46,14 +47,18 @@ inline constexpr int kMaxPcxHeight = 65535;
 // Exports the picture's pixels as 24-bit pixels straight into a new DevIL image, laid
 // out as the PCX writer stores them (top row first, red, green, blue, no flip or
 // conversion left for the writer), and releases the picture. An empty handle for an
-// empty picture, one that PCX cannot hold, or when DevIL has no memory for it.
-DevilImage HandOverToDevil(Image image);
+// empty picture, one that PCX cannot hold, or when DevIL has no memory for it; then why,
+// when given, says which (Reason::kPcxTooLarge, Reason::kOutOfMemory).
+DevilImage HandOverToDevil(Image image, Reason* why = nullptr);
 
+// Writes the DevIL image as a PCX file into the open file descriptor, from its current
+// position. Reason::kNone only when every byte reached the file; else why not, from the
+// system's error number where there is one (a full disk, a denied write).
+Reason SavePcx(const DevilImage& pcx, int fd);
 // Writes the DevIL image as a PCX file under a new name (an existing file is never
-// touched). True only when every byte reached the file; after a failure nothing is
-// left under that name.
-bool SavePcx(const DevilImage& pcx, const std::string& path);
+// touched). After a failure nothing is left under that name.
+Reason SavePcx(const DevilImage& pcx, const std::string& path);
 
 // For tests: once this many bytes have gone into a PCX file, every further write
-// fails, as on a full disk. Negative turns it off.
+// fails with ENOSPC, as on a full disk. Negative turns it off.
 void SetPcxWriteLimit(int64_t bytes);

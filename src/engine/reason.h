@@ -31,6 +31,8 @@
     X(kResizeFailed, "Resize Failed")                                                              \
     X(kFlipFailed, "Flip Failed")                                                                  \
     X(kColourFailed, "Colour Failed")                                                              \
+    X(kGreyscaleFailed, "Greyscale Failed")                                                        \
+    X(kThresholdFailed, "Threshold Failed")                                                        \
     X(kFrameFailed, "Frame Failed")                                                                \
     X(kWatermarkFailed, "Watermark Failed")                                                        \
     X(kBitDepthFailed, "Bit Depth Failed")                                                         \

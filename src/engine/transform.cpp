@@ -1,10 +1,13 @@
 #include "engine/transform.h"
 
+#include "engine/bmp_reader.h"
+#include "engine/pcx_output.h"
 #include "settings/settings.h"
 
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -54,7 +57,43 @@ Image ConvertTo24(Image image) {
     return Image(FreeImage_ConvertTo24Bits(image.get()));
 }
 
+Image Fail(Reason* why, Reason reason) {
+    if (why) *why = reason;
+    return Image();
+}
+
 } // namespace
+
+bool WithinResultBounds(int64_t width, int64_t height) {
+    return width >= 1 && height >= 1 && width <= kMaxSide && height <= kMaxSide &&
+           width <= kMaxPcxWidth && height <= kMaxPcxHeight && width * height <= kMaxPixels;
+}
+
+PictureSize RotatedSize(int64_t width, int64_t height, double angle) {
+    // FreeImage turns the other way in its bottom-up rows, makes quarter turns first and
+    // leaves at most 45 degrees either way to its three shears.
+    double a = std::fmod(-angle, 360.0);
+    if (a < 0) a += 360;
+    if (a > 45 && a <= 135) {
+        std::swap(width, height);
+        a -= 90;
+    } else if (a > 135 && a <= 225) {
+        a -= 180;
+    } else if (a > 225 && a <= 315) {
+        std::swap(width, height);
+        a -= 270;
+    }
+    if (a == 0) return {width, height};
+    const double radians = a * 3.1415926535897932384626433832795 / 180.0;
+    const double s = std::fabs(std::sin(radians));
+    const double c = std::cos(radians);
+    const auto side = [](double length) {
+        return length < 4e18 ? static_cast<int64_t>(length + 0.5) + 1
+                             : std::numeric_limits<int64_t>::max();
+    };
+    return {side(static_cast<double>(height) * s + static_cast<double>(width) * c),
+            side(static_cast<double>(width) * s + static_cast<double>(height) * c)};
+}
 
 uint32_t ColorFromHex(std::string_view text) {
     if (text.size() != 6) return 0;
@@ -66,7 +105,7 @@ uint32_t RgbaFromHex(std::string_view text, int alpha) {
     return ColorFromHex(text) | (static_cast<uint32_t>(alpha) & 0xFF) << 24;
 }
 
-Image ApplyRotation(Image image) {
+Image ApplyRotation(Image image, Reason* why) {
     if (!image || gSettings.doImageRotation == 0) return image;
     const int32_t angle = gSettings.imageRotation;
     if (angle <= 0 || angle >= 360) return image;
@@ -75,20 +114,30 @@ Image ApplyRotation(Image image) {
 
     const int width = image.Width();
     const int height = image.Height();
+    // The simple rotation enlarges the canvas; the advanced one keeps the size.
+    if (type == 0) {
+        const PictureSize turned = RotatedSize(width, height, static_cast<double>(angle));
+        if (!WithinResultBounds(turned.width, turned.height))
+            return Fail(why, Reason::kResultTooLarge);
+    }
     if (image.Bpp() <= 16 || image.Bpp() > 32) {
         image = ConvertTo24(std::move(image));
-        if (!image) return image;
+        if (!image) return Fail(why, Reason::kRotationFailed);
     }
+    Image turned;
     if (type == 0) {
         const uint32_t colour = ColorFromHex(gSettings.imageRotationBackColor);
         RGBQUAD background{};
         background.rgbRed = static_cast<BYTE>(colour & 0xFF);
         background.rgbGreen = static_cast<BYTE>(colour >> 8 & 0xFF);
         background.rgbBlue = static_cast<BYTE>(colour >> 16 & 0xFF);
-        return Image(FreeImage_Rotate(image.get(), static_cast<double>(angle), &background));
+        turned = Image(FreeImage_Rotate(image.get(), static_cast<double>(angle), &background));
+    } else {
+        turned = Image(FreeImage_RotateEx(image.get(), static_cast<double>(angle), 0.0, 0.0,
+                                          width / 2.0, height / 2.0, FALSE));
     }
-    return Image(FreeImage_RotateEx(image.get(), static_cast<double>(angle), 0.0, 0.0, width / 2.0,
-                                    height / 2.0, FALSE));
+    if (!turned) return Fail(why, Reason::kRotationFailed);
+    return turned;
 }
 
 int32_t ResizeAxis(int32_t value, int unit, int32_t size) {
@@ -109,7 +158,7 @@ FREE_IMAGE_FILTER ResizeFilter() {
     return kResizeFilters[algorithm];
 }
 
-Image ApplyResize(Image image, int width, int height) {
+Image ApplyResize(Image image, int width, int height, Reason* why) {
     if (!image || gSettings.doImageResize == 0) return image;
     const int32_t tw = ResizeAxis(gSettings.imageWidth, gSettings.imageWidthUnit, width);
     const int32_t th = ResizeAxis(gSettings.imageHeight, gSettings.imageHeightUnit, height);
@@ -128,12 +177,16 @@ Image ApplyResize(Image image, int width, int height) {
             newWidth = ScaledSide(th, ratio);
         }
     }
-    return Image(FreeImage_Rescale(image.get(), newWidth, newHeight, ResizeFilter()));
+    if (!WithinResultBounds(newWidth, newHeight)) return Fail(why, Reason::kResultTooLarge);
+    Image resized(FreeImage_Rescale(image.get(), newWidth, newHeight, ResizeFilter()));
+    if (!resized) return Fail(why, Reason::kResizeFailed);
+    return resized;
 }
 
 Image ApplyFlip(Image image) {
     if (!image) return image;
-    if (gSettings.doImageFlipHorizontal != 0) FreeImage_FlipHorizontal(image.get());
-    if (gSettings.doImageFlipVertical != 0) FreeImage_FlipVertical(image.get());
+    if (gSettings.doImageFlipHorizontal != 0 && !FreeImage_FlipHorizontal(image.get()))
+        return Image();
+    if (gSettings.doImageFlipVertical != 0 && !FreeImage_FlipVertical(image.get())) return Image();
     return image;
 }

@@ -28,6 +28,8 @@ int64_t FileSize(const std::string& path);
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 bool IsFile(const std::string& path);
+// True when both paths lead to one file (the same device and inode, through any links).
+bool IsSameFile(const std::string& a, const std::string& b);
 bool MakeFolder(const std::string& path);         // one level
 bool MakeFolders(const std::string& path);        // every missing level
 bool RenameFile(const std::string& from, const std::string& to);

@@ -372,6 +372,8 @@ constexpr TextPair kBuiltInTexts[] = {
     {"Resize Failed", "the picture could not be resized"},
     {"Flip Failed", "the picture could not be flipped"},
     {"Colour Failed", "the picture's colours could not be adjusted"},
+    {"Greyscale Failed", "the picture could not be turned to greyscale"},
+    {"Threshold Failed", "the picture could not be turned to black and white"},
     {"Frame Failed", "the frame could not be drawn"},
     {"Watermark Failed", "the watermark could not be drawn"},
     {"Bit Depth Failed", "the picture could not be brought to the output bit depth"},

@@ -1,15 +1,22 @@
+#include "bmp_writer.h"
 #include "engine/bmp_reader.h"
 #include "engine/convert.h"
 #include "engine/pcx_output.h"
+#include "engine/transform.h"
 #include "engine_fixture.h"
+#include "platform/platform.h"
 #include "settings/settings.h"
 
 #include <IL/il.h>
 
 #include <filesystem>
+#include <functional>
+#include <grp.h>
 #include <regex>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,7 +126,7 @@ TEST_F(Convert, HandOverAndSaveMatchPlainDevilSave) {
         Image copy(FreeImage_Clone(c.image.get()));
         DevilImage pcx = HandOverToDevil(std::move(copy));
         ASSERT_TRUE(pcx) << c.name;
-        ASSERT_TRUE(SavePcx(pcx, fast)) << c.name;
+        ASSERT_EQ(SavePcx(pcx, fast), Reason::kNone) << c.name;
         pcx.Reset();
         // The plain save after the fast one also shows DevIL's own file functions are back.
         ASSERT_TRUE(WritePlainPcx(c.image.get(), plain)) << c.name;
@@ -206,7 +213,7 @@ TEST_F(Convert, FailedSaveLeavesTheExistingOutputAndNoTemporaryFile) {
         for (int64_t limit : limits) {
             ASSERT_TRUE(WriteFile(pcx, "the older picture"));
             SetPcxWriteLimit(limit);
-            EXPECT_NE(ConvertFile(), Reason::kNone) << limit << " of " << size;
+            EXPECT_EQ(ConvertFile(), Reason::kDiskFull) << limit << " of " << size;
             EXPECT_EQ(ReadFile(pcx), "the older picture") << limit;
             EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"}) << limit;
         }
@@ -224,10 +231,10 @@ TEST_F(Convert, SaveNeverWritesOverAnExistingFile) {
     ASSERT_TRUE(pcx);
     const std::string path = out + "taken.pcx";
     ASSERT_TRUE(WriteFile(path, "someone else's"));
-    EXPECT_FALSE(SavePcx(pcx, path));
+    EXPECT_NE(SavePcx(pcx, path), Reason::kNone);
     EXPECT_EQ(ReadFile(path), "someone else's");
-    EXPECT_FALSE(SavePcx(pcx, out + "missing/folder.pcx"));
-    EXPECT_TRUE(SavePcx(pcx, out + "free.pcx"));
+    EXPECT_NE(SavePcx(pcx, out + "missing/folder.pcx"), Reason::kNone);
+    EXPECT_EQ(SavePcx(pcx, out + "free.pcx"), Reason::kNone);
 }
 
 TEST_F(Convert, MaskWithSubFoldersCreatesThem) {
@@ -248,7 +255,7 @@ TEST_F(Convert, MaskWithSubFoldersCreatesThem) {
 TEST_F(Convert, FolderAtTheOutputPathFailsAndLeavesNoTemporaryFile) {
     UseInput(MakePatternImage(9, 9));
     fs::create_directories(out + "pic.pcx");
-    EXPECT_NE(ConvertFile(), Reason::kNone);
+    EXPECT_EQ(ConvertFile(), Reason::kRenameFailed);
     EXPECT_TRUE(fs::is_directory(out + "pic.pcx"));
     EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"});
 }
@@ -314,7 +321,7 @@ TEST_F(Convert, PictureTooWideForPcxFails) {
     gSettings.doImageResize = 1;
     gSettings.imageWidth = kMaxPcxWidth + 1;
     gSettings.imageHeight = 1;
-    EXPECT_NE(ConvertFile(), Reason::kNone);
+    EXPECT_EQ(ConvertFile(), Reason::kResultTooLarge);
     EXPECT_TRUE(FolderNames(out).empty());
     // The widest picture: right edge and bytes per line still fit their 16 bits.
     gSettings.imageWidth = kMaxPcxWidth;
@@ -350,6 +357,258 @@ TEST_F(Convert, KeptSubFolderHoldsTheTemporaryAndTheFinalFile) {
     EXPECT_EQ(gJob.temporaryPath.rfind(out + "trip/brelvix", 0), 0u);
     EXPECT_EQ(gJob.outputPath, out + "trip/pic.pcx");
     EXPECT_EQ(FolderNames(out + "trip/"), std::vector<std::string>{"pic.pcx"});
+}
+
+// Runs ConvertFile as a user without privileges, whom permissions stop (root passes
+// every permission check): in a child process when the tests run as root.
+Reason ConvertWithoutPrivileges() {
+    if (geteuid() != 0) return ConvertFile();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(255);
+        _exit(static_cast<int>(ConvertFile()));
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 255) {
+        ADD_FAILURE() << "the unprivileged conversion did not run";
+        return Reason::kNone;
+    }
+    return static_cast<Reason>(WEXITSTATUS(status));
+}
+
+TEST_F(Convert, EveryFailureSaysWhy) {
+    struct Case {
+        const char* name;
+        std::function<void()> prepare;
+        Reason expected;
+        bool unprivileged = false;
+    };
+    // The folders are open to the unprivileged user, the output folder writable.
+    ASSERT_EQ(chmod(temp.path.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(in.c_str(), 0755), 0);
+    const Case cases[] = {
+        {"missing", [&] { gJob.currentInput = in + "missing.bmp"; }, Reason::kMissing},
+        {"not a BMP",
+         [&] {
+             Image png = MakePatternImage(5, 5);
+             ASSERT_TRUE(FreeImage_Save(FIF_PNG, png.get(), gJob.currentInput.c_str(), 0));
+         },
+         Reason::kNotBmp},
+        {"unreadable", [&] { ASSERT_EQ(chmod(gJob.currentInput.c_str(), 0), 0); },
+         Reason::kReadDenied, true},
+        {"output folder not writable", [&] { ASSERT_EQ(chmod(out.c_str(), 0555), 0); },
+         Reason::kWriteDenied, true},
+        {"disk full", [] { SetPcxWriteLimit(100); }, Reason::kDiskFull},
+        {"replaces the input",
+         [&] {
+             gJob.outputFolder = in;
+             gSettings.filenameMask = "%filename%.bmp";
+         },
+         Reason::kReplacesInput},
+        {"mask folder taken by a file",
+         [&] {
+             ASSERT_TRUE(WriteFile(out + "taken", "a file"));
+             gSettings.filenameMask = "taken/%filename%.%ext%";
+         },
+         Reason::kOutputFolderFailed},
+        {"resized beyond the bounds",
+         [] {
+             gSettings.doImageResize = 1;
+             gSettings.imageWidth = 30000;
+             gSettings.imageHeight = 30000;
+         },
+         Reason::kResultTooLarge},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEngineJob();
+        SetPcxWriteLimit(-1);
+        fs::remove_all(out);
+        fs::create_directories(out);
+        ASSERT_EQ(chmod(out.c_str(), 0777), 0);
+        gJob.outputFolder = out;
+        UseInput(MakePatternImage(200, 100));
+        ASSERT_EQ(chmod(gJob.currentInput.c_str(), 0644), 0);
+        c.prepare();
+        const std::string before = ReadFile(gJob.currentInput);
+        const std::vector<std::string> names = FolderNames(out);
+        EXPECT_EQ(c.unprivileged ? ConvertWithoutPrivileges() : ConvertFile(), c.expected);
+        // Nothing was written, and the input is as it was.
+        EXPECT_EQ(FolderNames(out), names);
+        ASSERT_EQ(chmod(out.c_str(), 0777), 0);
+        if (PathExists(gJob.currentInput)) {
+            ASSERT_EQ(chmod(gJob.currentInput.c_str(), 0644), 0);
+            EXPECT_TRUE(ReadFile(gJob.currentInput) == before);
+        }
+        std::error_code ec;
+        fs::remove(gJob.currentInput, ec);
+    }
+    SetPcxWriteLimit(-1);
+}
+
+TEST_F(Convert, OutputNeverReplacesItsInput) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& input, const std::string& output)> link;
+    };
+    const Case cases[] = {
+        {"same path", {}},
+        {"hard link", [](const std::string& input,
+                         const std::string& output) { fs::create_hard_link(input, output); }},
+        {"symbolic link", [](const std::string& input,
+                             const std::string& output) { fs::create_symlink(input, output); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEngineJob();
+        fs::remove_all(in);
+        fs::create_directories(in);
+        UseInput(MakePatternImage(20, 10));
+        const std::string before = ReadFile(gJob.currentInput);
+        if (c.link) {
+            gJob.outputFolder = out;
+            fs::remove(out + "pic.pcx");
+            c.link(gJob.currentInput, out + "pic.pcx");
+        } else {
+            gJob.outputFolder = in;
+            gSettings.filenameMask = "%filename%.bmp";
+        }
+        const std::vector<std::string> inNames = FolderNames(in);
+        const std::vector<std::string> outNames = FolderNames(out);
+        EXPECT_EQ(ConvertFile(), Reason::kReplacesInput);
+        EXPECT_TRUE(ReadFile(gJob.currentInput) == before);
+        EXPECT_EQ(FolderNames(in), inNames);
+        EXPECT_EQ(FolderNames(out), outNames);
+    }
+}
+
+// Device of a path's file system.
+dev_t DeviceOf(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_dev : 0;
+}
+
+TEST_F(Convert, TemporaryFileLiesInTheFinalFilesFolder) {
+    UseInput(MakePatternImage(9, 7));
+    gSettings.filenameMask = "sub/%filename%.%ext%";
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
+    EXPECT_EQ(FolderPart(gJob.temporaryPath), out + "sub/");
+    EXPECT_EQ(FolderNames(out + "sub/"), std::vector<std::string>{"pic.pcx"});
+
+    // A mask whose folder lies on another file system.
+    const std::string elsewhere =
+        "/dev/shm/brelvix-test-" + FilePart(temp.path.substr(0, temp.path.size() - 1));
+    fs::create_directories(elsewhere);
+    struct Cleanup {
+        std::string path;
+        ~Cleanup() {
+            std::error_code ec;
+            fs::remove_all(path, ec);
+        }
+    } cleanup{elsewhere};
+    if (DeviceOf(elsewhere) == DeviceOf(out)) GTEST_SKIP() << "/dev/shm is on the same file system";
+    fs::create_directory_symlink(elsewhere, out + "memory");
+    gSettings.filenameMask = "memory/%filename%.%ext%";
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
+    EXPECT_EQ(FolderNames(elsewhere), std::vector<std::string>{"pic.pcx"});
+    EXPECT_TRUE(DecodeWith("netpbm", elsewhere + "/pic.pcx").pixels ==
+                ToRgb(MakePatternImage(9, 7)).pixels);
+    EXPECT_EQ(FolderNames(out), (std::vector<std::string>{"memory", "sub"}));
+}
+
+TEST_F(Convert, ResultsBeyondTheBoundsFailAtOnce) {
+    // A picture of 65530 x 3 in a few kilobytes of RLE8 data, whose turn by
+    // 33 degrees would need a canvas of about two gigapixels.
+    RgbImage line;
+    line.width = 65530;
+    line.height = 3;
+    line.pixels.assign(static_cast<size_t>(line.width) * line.height * 3, 0x80);
+    BmpLayout rle;
+    rle.bpp = 8;
+    rle.compression = 1;
+    const std::string bytes = EncodeBmp(line, rle);
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_LT(bytes.size(), 4000u);
+    gJob.currentInput = in + "line.bmp";
+    ASSERT_TRUE(WriteFile(gJob.currentInput, bytes));
+
+    struct Case {
+        const char* name;
+        std::function<void()> settings;
+        Reason expected;
+    };
+    const Case cases[] = {
+        {"turned by 33 degrees",
+         [] {
+             gSettings.doImageRotation = 1;
+             gSettings.imageRotation = 33;
+         },
+         Reason::kResultTooLarge},
+        {"resized to 65530 x 90000 by percentages",
+         [] {
+             gSettings.doImageResize = 1;
+             gSettings.imageWidth = 100;
+             gSettings.imageWidthUnit = 1;
+             gSettings.imageHeight = 3000000;
+             gSettings.imageHeightUnit = 1;
+         },
+         Reason::kResultTooLarge},
+        // A quarter turn stays within the bounds.
+        {"a quarter turn",
+         [] {
+             gSettings.doImageRotation = 1;
+             gSettings.imageRotation = 90;
+         },
+         Reason::kNone},
+        // The turn about the centre keeps the size.
+        {"turned on its own canvas",
+         [] {
+             gSettings.doImageRotation = 1;
+             gSettings.imageRotation = 33;
+             gSettings.imageRotationType = 1;
+         },
+         Reason::kNone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEngineJob();
+        gJob.outputFolder = out;
+        gJob.currentInput = in + "line.bmp";
+        c.settings();
+        EXPECT_EQ(ConvertFile(), c.expected);
+        EXPECT_EQ(FolderNames(out), c.expected == Reason::kNone
+                                        ? std::vector<std::string>{"line.pcx"}
+                                        : std::vector<std::string>{});
+        std::error_code ec;
+        fs::remove(out + "line.pcx", ec);
+    }
+}
+
+TEST(ResultBounds, AreThoseOfALoadedPictureAndOfPcx) {
+    EXPECT_TRUE(WithinResultBounds(kMaxPcxWidth, 1));
+    EXPECT_FALSE(WithinResultBounds(kMaxPcxWidth + 1, 1));
+    EXPECT_TRUE(WithinResultBounds(1, kMaxPcxHeight));
+    EXPECT_FALSE(WithinResultBounds(1, kMaxPcxHeight + 1));
+    EXPECT_TRUE(WithinResultBounds(16384, 16384)); // kMaxPixels exactly
+    EXPECT_FALSE(WithinResultBounds(16384, 16385));
+    EXPECT_FALSE(WithinResultBounds(0, 5));
+    EXPECT_FALSE(WithinResultBounds(int64_t{1} << 40, int64_t{1} << 40));
+}
+
+TEST(ResultBounds, RotatedSizeIsTheSizeFreeImageGives) {
+    const std::pair<int, int> sizes[] = {{1, 1}, {2, 1}, {37, 23}, {3, 40}, {90, 7}, {16, 16}};
+    for (const auto& [width, height] : sizes) {
+        Image picture(FreeImage_Allocate(width, height, 24));
+        for (int angle = 1; angle < 360; ++angle) {
+            RGBQUAD background{};
+            Image turned(FreeImage_Rotate(picture.get(), angle, &background));
+            ASSERT_TRUE(turned);
+            const PictureSize size = RotatedSize(width, height, angle);
+            EXPECT_EQ(size.width, turned.Width()) << width << "x" << height << " by " << angle;
+            EXPECT_EQ(size.height, turned.Height()) << width << "x" << height << " by " << angle;
+        }
+    }
 }
 
 } // namespace
