@@ -226,6 +226,11 @@ TEST(CommandLine, ValidationMessagesInOrder) {
         {{"--wm-image=missing.png"}, "Invalid watermark image"},
         {{"--wm-image=empty.bmp"}, "Invalid watermark image"},
         {{"--wm-image=\"\""}, "Invalid watermark image"},
+        // Files that are there but are no picture.
+        {{"--wm-image=list.txt"}, "Invalid watermark image"},
+        {{"--wm-image=broken.bmp"}, "Invalid watermark image"},
+        {{"--wm-image=dir.bmp"}, "Invalid watermark image"},
+        {{"--wm-image=/dev/zero"}, "Invalid watermark image"},
         // Only the first failing check is reported.
         {{"-o", "../x", "-c", "PCX", "--pcx-bpp=8"}, "Incorrect output folder"},
         {{"-c", "PCX", "--pcx-bpp=8"}, "Invalid conversion type"},
@@ -273,33 +278,38 @@ TEST(CommandLine, ValuesAtTheirBoundsPass) {
 
 TEST(CommandLine, NothingToConvert) {
     Fixture sandbox;
+    const std::string notBmp = "Error: Cannot convert broken.bmp: the file is not a BMP picture\n";
     struct Case {
         std::vector<std::string> args;
         std::string out;
+        std::string err;
     } cases[] = {
         {{"-i", "list.txt"},
          Banner() +
              "Preparing...\nImporting...\n"
              "Import complete, new files added: 0\n" +
-             kNothingToImport},
+             kNothingToImport,
+         ""},
         {{"-i", "notes.png"},
          Banner() +
              "Preparing...\nImporting...\n"
              "Import complete, new files added: 0\n" +
-             kNothingToImport},
-        {{"-i", "list.txt", "-q"}, kNothingToImport},
+             kNothingToImport,
+         ""},
+        {{"-i", "list.txt", "-q"}, kNothingToImport, ""},
         {{"-i", "broken.bmp"},
          Banner() + "Preparing...\nImporting...\n"
                     "Import complete, new files added: 1\n"
-                    "Converting...\nConversion stopped\n"},
-        {{"-q", "-i", "broken.bmp"}, "Conversion stopped\n"},
+                    "Converting...\nConversion stopped\n",
+         notBmp},
+        {{"-q", "-i", "broken.bmp"}, "Conversion stopped\n", notBmp},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[1]);
         CommandResult r = sandbox.Run(c.args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, c.out);
-        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.err, c.err);
     }
     EXPECT_EQ(RunCommand("ls -A " + ShellQuote(sandbox.work) + " | grep -c pcx").out, "0\n");
 }
@@ -546,6 +556,7 @@ TEST(CommandLine, DebugListingOfAConversion) {
     EXPECT_TRUE(lines[lines.size() - 3].starts_with("Saving As: "));
     EXPECT_EQ(lines[lines.size() - 2], "Not OK");
     EXPECT_EQ(lines.back(), "Conversion stopped");
+    EXPECT_EQ(r.err, "Error: Cannot convert broken.bmp: the file is not a BMP picture\n");
 }
 
 TEST(CommandLine, DebugListingOfAWatermarkImage) {
