@@ -251,6 +251,13 @@ TEST_F(MainWindowTest, WatermarkImageChecksKeepPreparing) {
     EXPECT_EQ(dialogs.messages[0].text, "Selected watermark image is invalid/empty!");
     EXPECT_EQ(dialogs.messages[1].text,
               "Unable to load selected file as a watermark image: " + gSettings.image);
+    // A file that is there but is no picture.
+    gSettings.image = folders.files.File("notes.png");
+    ASSERT_TRUE(WriteFile(gSettings.image, "no picture at all"));
+    RunCommand(kCmdConvert);
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[2].text,
+              "Unable to load selected file as a watermark image: " + gSettings.image);
     EXPECT_EQ(Status(), "Preparing...");
 }
 

@@ -14,6 +14,7 @@ using namespace drawtest;
 
 #include <climits>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -494,6 +495,36 @@ TEST_F(Watermark, UnreadablePicturesGiveNoWatermark) {
     UsePicture(temp_.File("cut.png")); // whatever survives, nothing breaks
     Image out = ApplyWatermark(SolidPicture(60, 60, kGrey), 60, 60);
     EXPECT_TRUE(out);
+}
+
+TEST_F(Watermark, OnlyPicturesThatFitPassTheCheck) {
+    const Image red = SolidPicture(6, 4, kRed);
+    ASSERT_EQ(mkfifo(temp_.File("fifo.png").c_str(), 0600), 0);
+    ASSERT_TRUE(WriteFile(temp_.File("notes.png"), "not a picture at all"));
+    ASSERT_TRUE(WriteFile(temp_.File("broken.bmp"), "BM this is no picture at all"));
+    ASSERT_TRUE(WriteFile(temp_.File("empty.jpg"), ""));
+    const std::pair<std::string, FREE_IMAGE_FORMAT> cases[] = {
+        {SavePicture(red, FIF_BMP, "logo.bmp"), FIF_BMP},
+        {SavePicture(red, FIF_PNG, "logo.png"), FIF_PNG},
+        {SavePicture(red, FIF_JPEG, "logo.jpg"), FIF_JPEG},
+        // The format is the content's, whatever the name.
+        {SavePicture(red, FIF_PNG, "logo.bmp.txt"), FIF_PNG},
+        {SavePicture(red, FIF_TARGA, "logo.tga"), FIF_UNKNOWN},
+        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_PNG, "wide.png"),
+         FIF_UNKNOWN},
+        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_BMP, "wide.bmp"),
+         FIF_UNKNOWN},
+        {temp_.File("notes.png"), FIF_UNKNOWN},
+        {temp_.File("broken.bmp"), FIF_UNKNOWN},
+        {temp_.File("empty.jpg"), FIF_UNKNOWN},
+        {temp_.File("missing.png"), FIF_UNKNOWN},
+        {temp_.File("fifo.png"), FIF_UNKNOWN}, // never waits for a writer
+        {"/dev/zero", FIF_UNKNOWN},
+        {temp_.path, FIF_UNKNOWN},
+        {"", FIF_UNKNOWN},
+    };
+    for (const auto& [path, format] : cases)
+        EXPECT_EQ(WatermarkPictureFormat(path), format) << path;
 }
 
 TEST_F(Watermark, OffLeavesThePictureUntouched) {
