@@ -226,6 +226,22 @@ TEST_F(Convert, FailedSaveLeavesTheExistingOutputAndNoTemporaryFile) {
     }
 }
 
+TEST_F(Convert, VisibleTemporaryFileGoesWhateverTheOutcome) {
+    // As on a file system without O_TMPFILE.
+    setenv("BRELVIX_TEST_NO_TMPFILE", "1", 1);
+    UseInput(MakePatternImage(64, 40));
+    SetPcxWriteLimit(200);
+    EXPECT_EQ(ConvertFile(), Reason::kDiskFull);
+    EXPECT_TRUE(std::regex_match(FilePart(gJob.temporaryPath),
+                                 std::regex(R"(brelvix[a-j]{10}[a-z]{5}\.pcx)")))
+        << gJob.temporaryPath;
+    EXPECT_TRUE(FolderNames(out).empty());
+    SetPcxWriteLimit(-1);
+    EXPECT_EQ(ConvertFile(), Reason::kNone);
+    EXPECT_EQ(FolderNames(out), std::vector<std::string>{"pic.pcx"});
+    unsetenv("BRELVIX_TEST_NO_TMPFILE");
+}
+
 TEST_F(Convert, SaveNeverWritesOverAnExistingFile) {
     DevilImage pcx = HandOverToDevil(MakePatternImage(4, 4));
     ASSERT_TRUE(pcx);

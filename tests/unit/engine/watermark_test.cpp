@@ -510,10 +510,8 @@ TEST_F(Watermark, OnlyPicturesThatFitPassTheCheck) {
         // The format is the content's, whatever the name.
         {SavePicture(red, FIF_PNG, "logo.bmp.txt"), FIF_PNG},
         {SavePicture(red, FIF_TARGA, "logo.tga"), FIF_UNKNOWN},
-        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_PNG, "wide.png"),
-         FIF_UNKNOWN},
-        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_BMP, "wide.bmp"),
-         FIF_UNKNOWN},
+        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_PNG, "wide.png"), FIF_UNKNOWN},
+        {SavePicture(SolidPicture(kMaxSurfaceSide + 1, 1, kRed), FIF_BMP, "wide.bmp"), FIF_UNKNOWN},
         {temp_.File("notes.png"), FIF_UNKNOWN},
         {temp_.File("broken.bmp"), FIF_UNKNOWN},
         {temp_.File("empty.jpg"), FIF_UNKNOWN},
