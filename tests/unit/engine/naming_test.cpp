@@ -179,14 +179,27 @@ TEST_F(Naming, UniqueStemWritesTheDateAsLettersAndFiveRandomOnes) {
     EXPECT_TRUE(differed);
 }
 
-TEST_F(Naming, TemporaryPathIsInTheOutputFolderAndSubFolder) {
+TEST_F(Naming, TemporaryPathIsInTheFinalFilesFolder) {
+    struct Case {
+        int keepSubfolders;
+        const char* mask;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {1, "%filename%.%ext%", R"(/out/trip/brelvix[a-j]{10}[a-z]{5}\.pcx)"},
+        {0, "%filename%.%ext%", R"(/out/brelvix[a-j]{10}[a-z]{5}\.pcx)"},
+        // A mask with a folder part: the folder of the final file.
+        {1, "sub/%filename%.%ext%", R"(/out/trip/sub/brelvix[a-j]{10}[a-z]{5}\.pcx)"},
+        {0, "../%filename%.%ext%", R"(/out/\.\./brelvix[a-j]{10}[a-z]{5}\.pcx)"},
+    };
     gJob.currentSubFolder = "trip/";
-    gSettings.keepSubfolders = 1;
-    EXPECT_TRUE(std::regex_match(TemporaryOutputPath(),
-                                 std::regex(R"(/out/trip/brelvix[a-j]{10}[a-z]{5}\.pcx)")));
-    gSettings.keepSubfolders = 0;
-    EXPECT_TRUE(std::regex_match(TemporaryOutputPath(),
-                                 std::regex(R"(/out/brelvix[a-j]{10}[a-z]{5}\.pcx)")));
+    for (const Case& c : cases) {
+        gSettings.keepSubfolders = c.keepSubfolders;
+        gSettings.filenameMask = c.mask;
+        gJob.outputPath = FinalOutputPath();
+        const std::string path = TemporaryOutputPath();
+        EXPECT_TRUE(std::regex_match(path, std::regex(c.expected))) << path;
+    }
 }
 
 } // namespace
