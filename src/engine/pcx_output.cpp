@@ -5,12 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <fcntl.h>
 #include <memory>
 #include <sys/mman.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -26,12 +27,8 @@ void HoldWriteForTests() {
     if (!ready || !*ready) return;
     const int fd = open(ready, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd >= 0) close(fd);
-    for (int i = 0; i < 600; ++i) {
-        struct timespec tenth {
-            0, 100'000'000
-        };
-        nanosleep(&tenth, nullptr);
-    }
+    for (int i = 0; i < 600; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
 }
 
 // The file DevIL writes to: output is gathered in a large buffer and the first failed

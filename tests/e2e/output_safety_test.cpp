@@ -7,13 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -206,10 +207,7 @@ class InterruptedConversion : public ::testing::Test {
                 pid = -1;
                 return false;
             }
-            struct timespec pause {
-                0, 5'000'000
-            };
-            nanosleep(&pause, nullptr);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
     }
@@ -223,10 +221,7 @@ class InterruptedConversion : public ::testing::Test {
                 pid = -1;
                 return status;
             }
-            struct timespec pause {
-                0, 5'000'000
-            };
-            nanosleep(&pause, nullptr);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return -1;
     }
