@@ -65,8 +65,8 @@ Reason ConvertFile() {
     width = image.Width();
     height = image.Height();
     if (width == 0 || height == 0) return Reason::kBitDepthFailed;
-    DevilImage pcx = HandOverToDevil(std::move(image));
-    if (!pcx) return Reason::kPcxTooLarge;
+    PcxPicture pcx = HandOverToPcx(std::move(image), &why);
+    if (!pcx) return why;
 
     gJob.outputWidth = width;
     gJob.outputHeight = height;
