@@ -5,13 +5,7 @@
 #include "platform/platform.h"
 #include "settings/settings.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
-
 int main(int argc, char** argv) {
-    ilInit();
-    iluInit();
-
     gSettings.instanceLock = AcquireInstanceLock(ProductTitle());
     if (gSettings.instanceLock < 0) {
         if (argc > 1) {

@@ -43,7 +43,7 @@ Reason MakeOutputFolder(const std::string& target) {
 // Writes the PCX file beside its final name, unseen until it is complete, and gives it
 // that name in one step, so that an older file of the name is replaced without a moment
 // of having neither. After a failure nothing is left and an older file stays as it was.
-Reason WriteOutput(const DevilImage& pcx, const std::string& target) {
+Reason WriteOutput(const PcxPicture& pcx, const std::string& target) {
     HiddenFile file;
     if (!file.Open(target, 0666, TemporaryOutputPath))
         return ReasonFromErrno(errno, Reason::kWriteError);
@@ -108,7 +108,7 @@ Reason ConvertFile() {
     if (const Reason folder = MakeOutputFolder(gJob.outputPath); folder != Reason::kNone)
         return folder;
 
-    DevilImage pcx = HandOverToDevil(std::move(image), &why);
+    PcxPicture pcx = HandOverToPcx(std::move(image), &why);
     if (!pcx) return Either(why, Reason::kOutOfMemory);
     return WriteOutput(pcx, gJob.outputPath);
 }

@@ -1,8 +1,6 @@
 // The window tests run in one process with the toolkit started once, under Xvfb.
 #include "ui/window_mode.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,8 +8,6 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-    ilInit();
-    iluInit();
     if (!StartToolkit(argc, argv)) {
         std::fprintf(stderr, "the window tests need a display (run them under xvfb-run)\n");
         return 1;

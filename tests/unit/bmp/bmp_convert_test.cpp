@@ -5,22 +5,11 @@
 #include "settings/settings.h"
 #include "test_support.h"
 
-#include <IL/il.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 namespace {
-
-// DevIL is started once for the whole test program, as the program does at start-up.
-class DevilEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { ilInit(); }
-    void TearDown() override { ilShutDown(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kDevil =
-    ::testing::AddGlobalTestEnvironment(new DevilEnvironment);
 
 // A command-line job to PCX with every option off, converting the one input.
 std::string PrepareJob(const TempFolder& temp, const std::string& input) {

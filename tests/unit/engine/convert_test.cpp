@@ -1,4 +1,5 @@
 #include "bmp_writer.h"
+#include "devil_oracle.h"
 #include "engine/bmp_reader.h"
 #include "engine/convert.h"
 #include "engine/pcx_output.h"
@@ -6,8 +7,6 @@
 #include "engine_fixture.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
-
-#include <IL/il.h>
 
 #include <filesystem>
 #include <functional>
@@ -29,12 +28,7 @@ bool WritePlainPcx(FIBITMAP* dib, const std::string& path) {
     const int h = static_cast<int>(FreeImage_GetHeight(dib));
     std::vector<uint8_t> raw(static_cast<size_t>(w) * h * 3, 0);
     FreeImage_ConvertToRawBits(raw.data(), dib, w * 3, 24, 0xFF0000, 0xFF00, 0xFF, FALSE);
-    ilEnable(IL_FILE_OVERWRITE);
-    DevilImage image = DevilImage::Generate();
-    const ILint depth = ilGetInteger(IL_IMAGE_DEPTH);
-    ilTexImage(static_cast<ILuint>(w), static_cast<ILuint>(h), static_cast<ILuint>(depth), 3,
-               IL_BGR, IL_UNSIGNED_BYTE, raw.data());
-    return ilSave(IL_PCX, path.c_str()) == IL_TRUE;
+    return !DevilPcxFromRawBits(raw.data(), w, h, path).empty();
 }
 
 bool HasTemporaryFile(const std::string& folder) {
@@ -124,11 +118,10 @@ TEST_F(Convert, HandOverAndSaveMatchPlainDevilSave) {
         const std::string plain = temp.File("plain" + std::to_string(index) + ".pcx");
         ++index;
         Image copy(FreeImage_Clone(c.image.get()));
-        DevilImage pcx = HandOverToDevil(std::move(copy));
+        PcxPicture pcx = HandOverToPcx(std::move(copy));
         ASSERT_TRUE(pcx) << c.name;
         ASSERT_EQ(SavePcx(pcx, fast), Reason::kNone) << c.name;
         pcx.Reset();
-        // The plain save after the fast one also shows DevIL's own file functions are back.
         ASSERT_TRUE(WritePlainPcx(c.image.get(), plain)) << c.name;
         EXPECT_TRUE(ReadFile(fast) == ReadFile(plain)) << c.name;
         EXPECT_TRUE(DecodeWith("netpbm", fast).pixels == ToRgb(c.image).pixels) << c.name;
@@ -177,6 +170,19 @@ TEST_F(Convert, DeepOutputDepthStillWritesThePicturesOwnPixels) {
         std::error_code ec;
         fs::remove(out + "pic.pcx", ec);
     }
+}
+
+TEST_F(Convert, SixteenBitOutputDepthWritesThePicturesColours) {
+    // Only a hand-edited settings file asks for 16 bits for PCX: the picture goes to
+    // 5-6-5 bits and then to the 24-bit file with the colours it has left.
+    Image source = MakePatternImage(13, 7);
+    UseInput(source);
+    gJob.outputBitDepth = 16;
+    gJob.keepBitDepth = 0;
+    ASSERT_EQ(ConvertFile(), Reason::kNone);
+    const RgbImage expected = ToRgb(Image(FreeImage_ConvertTo16Bits565(source.get())));
+    ASSERT_NE(expected.pixels, ToRgb(source).pixels);
+    EXPECT_TRUE(DecodeWith("netpbm", out + "pic.pcx").pixels == expected.pixels);
 }
 
 TEST_F(Convert, ReadOnlyOutputIsReplaced) {
@@ -243,7 +249,7 @@ TEST_F(Convert, VisibleTemporaryFileGoesWhateverTheOutcome) {
 }
 
 TEST_F(Convert, SaveNeverWritesOverAnExistingFile) {
-    DevilImage pcx = HandOverToDevil(MakePatternImage(4, 4));
+    PcxPicture pcx = HandOverToPcx(MakePatternImage(4, 4));
     ASSERT_TRUE(pcx);
     const std::string path = out + "taken.pcx";
     ASSERT_TRUE(WriteFile(path, "someone else's"));

@@ -10,7 +10,8 @@
 
 namespace {
 
-// DevIL is started once for the whole test program, as the program does at start-up.
+// DevIL, the reference the PCX writer is compared with, is started once for the whole
+// test program.
 class DevilEnvironment : public ::testing::Environment {
   public:
     void SetUp() override { ilInit(); }

@@ -6,8 +6,6 @@
 #include "settings/settings.h"
 #include "test_support.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,12 +19,6 @@ namespace {
 
 // A job over the given files, writing into the temporary folder.
 void PrepareJob(const TempFolder& temp, const std::vector<std::string>& files) {
-    static const bool devil = [] {
-        ilInit();
-        iluInit();
-        return true;
-    }();
-    (void)devil;
     BuildFormatTables();
     ResetSettings(true);
     ResetJob();
