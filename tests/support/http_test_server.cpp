@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -9,6 +10,11 @@
 #include <unistd.h>
 
 namespace {
+
+// BRELVIX_UPDATE_SERVER as the test program found it.
+const bool kHadUpdateServer = std::getenv("BRELVIX_UPDATE_SERVER") != nullptr;
+const std::string kStartUpdateServer =
+    kHadUpdateServer ? std::getenv("BRELVIX_UPDATE_SERVER") : "";
 
 constexpr int kServerWaitMs = 30000; // longest wait for a client, a request or the end
 
@@ -132,4 +138,11 @@ int RefusedPort() {
     const int fd = ListenOnLoopback(port);
     if (fd >= 0) close(fd);
     return port;
+}
+
+void RestoreUpdateServer() {
+    if (kHadUpdateServer)
+        setenv("BRELVIX_UPDATE_SERVER", kStartUpdateServer.c_str(), 1);
+    else
+        unsetenv("BRELVIX_UPDATE_SERVER");
 }

@@ -46,3 +46,6 @@ struct HttpTestServer {
 
 // A port on 127.0.0.1 where nothing listens (a connection is refused).
 int RefusedPort();
+
+// Gives BRELVIX_UPDATE_SERVER back the value the test program started with.
+void RestoreUpdateServer();

@@ -55,7 +55,7 @@ struct UpdateServerScope {
     explicit UpdateServerScope(const std::string& authority) {
         setenv("BRELVIX_UPDATE_SERVER", authority.c_str(), 1);
     }
-    ~UpdateServerScope() { unsetenv("BRELVIX_UPDATE_SERVER"); }
+    ~UpdateServerScope() { RestoreUpdateServer(); }
 };
 
 class UpdateCheckWindowTest : public ::testing::Test {
@@ -64,7 +64,7 @@ class UpdateCheckWindowTest : public ::testing::Test {
     void TearDown() override {
         if (Main().frame) FinishWindowMode();
         SetHttpTimeLimit(0);
-        unsetenv("BRELVIX_UPDATE_SERVER");
+        RestoreUpdateServer();
     }
     void Start() {
         StartWindowMode();

@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <cstdlib>
 
 namespace {
@@ -29,7 +33,7 @@ class HttpClientTest : public ::testing::Test {
     void SetUp() override { SetHttpTimeLimit(2000); }
     void TearDown() override {
         SetHttpTimeLimit(0);
-        unsetenv("BRELVIX_UPDATE_SERVER");
+        RestoreUpdateServer();
     }
 };
 
@@ -154,6 +158,37 @@ TEST_F(HttpClientTest, ASilentServerEndsTheWaitAtTheTimeLimit) {
     EXPECT_TRUE(server.WaitForRequests(1));
 }
 
+// A listener that never accepts, its queue filled: the next connection is neither accepted
+// nor refused, so connecting waits until the time limit ends it.
+TEST_F(HttpClientTest, AConnectionThatIsNeverAcceptedEndsAtTheTimeLimit) {
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::vector<int> queued;
+    for (int i = 0; i < 4; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        queued.push_back(fd);
+    }
+    SetHttpTimeLimit(500);
+    const auto start = Clock::now();
+    EXPECT_EQ(HttpGetBody("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/v",
+                          "agent"),
+              "");
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(490));
+    EXPECT_LT(waited, std::chrono::milliseconds(1900));
+    for (int fd : queued)
+        close(fd);
+    close(listener);
+}
+
 TEST_F(HttpClientTest, UrlsSplitIntoHostPortAndPath) {
     struct Case {
         std::string url;
@@ -190,7 +225,7 @@ TEST(UpdateCheck, ServerAndProductPage) {
     setenv("BRELVIX_UPDATE_SERVER", "127.0.0.1:8123", 1);
     EXPECT_EQ(VersionFileUrl(), "http://127.0.0.1:8123/files/brelvix.dat");
     EXPECT_EQ(ProductPageUrl(), "http://" + WebServer() + "/brelvix/");
-    unsetenv("BRELVIX_UPDATE_SERVER");
+    RestoreUpdateServer();
 }
 
 TEST(UpdateCheck, WhenTheAutomaticCheckIsDue) {
