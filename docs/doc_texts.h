@@ -93,7 +93,8 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--flip-horizontal", "", "Mirrors the picture left to right."},
     {"--flip-vertical", "", "Mirrors the picture top to bottom."},
     // Adjustment
-    {"--brightness", "NUMBER", "Makes the picture brighter or darker, in percent from -100 to 100."},
+    {"--brightness", "NUMBER",
+     "Makes the picture brighter or darker, in percent from -100 to 100."},
     {"--contrast", "NUMBER", "Raises or lowers the contrast, in percent from -100 to 100."},
     {"--gamma", "NUMBER",
      "Gamma correction from 0.01 to 9.99, written with a point (`--gamma=1.8`): below 1 darkens "
@@ -131,8 +132,7 @@ inline constexpr OptionText kOptionTexts[] = {
     {"--wm-font-style", "", "The style of the letters."},
     {"--wm-font-effect", "", "A line under or through the letters (`STRIKETHROUGHT` is spelt so)."},
     {"--wm-text-antialiasing", "", "Draws the text with smooth edges."},
-    {"--wm-text-alignment", "",
-     "How the lines of a text of several lines line up."},
+    {"--wm-text-alignment", "", "How the lines of a text of several lines line up."},
     {"--wm-text-padding", "PIXELS", "Space between the text and the edge of its background box."},
     {"--wm-text-opacity", "NUMBER", "Opacity of the text, from 0 to 255."},
     {"--wm-back-color", "COLOUR", "Colour of the box behind the text."},
@@ -141,8 +141,7 @@ inline constexpr OptionText kOptionTexts[] = {
      "invisible, 255 makes it solid."},
     {"--wm-text-boundary", "",
      "`IMAGE` places the text within the whole picture, `FRAME` within the frame."},
-    {"--wm-text-position", "",
-     "Where the text goes on the picture."},
+    {"--wm-text-position", "", "Where the text goes on the picture."},
     {"--wm-text-x-offset", "PIXELS",
      "Distance from the left edge for the left positions, from the right edge for the right "
      "positions; not used for the centred ones."},

@@ -92,12 +92,9 @@ std::string PcxBitDepths() {
 // Values of the markers that stand inside the prose.
 std::map<std::string, std::string> InlineValues() {
     return {
-        {"@PRODUCT@", ProductTitle()},
-        {"@VERSION@", VersionText(kProductVersion)},
-        {"@WEBSITE@", WebSiteAddress()},
-        {"@EMAIL@", SupportEmail()},
-        {"@NOTICE@", NoticeText()},
-        {"@INPUT-EXTENSIONS@", InputExtensions()},
+        {"@PRODUCT@", ProductTitle()},   {"@VERSION@", VersionText(kProductVersion)},
+        {"@WEBSITE@", WebSiteAddress()}, {"@EMAIL@", SupportEmail()},
+        {"@NOTICE@", NoticeText()},      {"@INPUT-EXTENSIONS@", InputExtensions()},
         {"@PCX-BPP@", PcxBitDepths()},
     };
 }
@@ -114,11 +111,20 @@ std::string HtmlEscape(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -193,14 +199,14 @@ std::string Sentence(const std::string& label, const std::string& value) {
 
 // How one option is written and what it says.
 struct OptionEntry {
-    std::string group;    // the settings group, or "" for the run options
+    std::string group;     // the settings group, or "" for the run options
     std::string shortForm; // "-i FILE" or ""
     std::string longForm;  // "--input=FILE" or ""
     std::string text;      // with `code` marks
     std::string values;    // "one of ...", or ""
     std::string defaultValue;
-    std::string setting;   // "Image Width" or ""
-    std::string anchor;    // id in the options page
+    std::string setting; // "Image Width" or ""
+    std::string anchor;  // id in the options page
 };
 
 const KeywordList* ListOf(const OptionDef& def) {
@@ -210,12 +216,17 @@ const KeywordList* ListOf(const OptionDef& def) {
 std::string KindWord(const OptionDef& def, const char* value) {
     if (value && *value) return value;
     switch (def.cli.kind) {
-    case CliKind::Int: return "NUMBER";
-    case CliKind::Float: return "NUMBER";
-    case CliKind::Keyword: return "WORD";
-    case CliKind::Text: return "TEXT";
+    case CliKind::Int:
+        return "NUMBER";
+    case CliKind::Float:
+        return "NUMBER";
+    case CliKind::Keyword:
+        return "WORD";
+    case CliKind::Text:
+        return "TEXT";
     case CliKind::Switch:
-    case CliKind::None: return "";
+    case CliKind::None:
+        return "";
     }
     return "";
 }
@@ -244,7 +255,8 @@ std::string DefaultText(const OptionDef& def) {
         std::snprintf(buf, sizeof buf, "%.2f", GetFloat(def, gSettings));
         return std::string("`") + buf + "`";
     }
-    default: break;
+    default:
+        break;
     }
     const int64_t value = GetInt(def, gSettings);
     if (def.cli.kind == CliKind::Keyword && ListOf(def)) {
@@ -327,8 +339,8 @@ OptionLists CollectOptions() {
         if (!texts.emplace(t.name, &t).second) Fail(std::string("two texts for ") + t.name);
     std::set<std::string> used;
     // The groups in the order a picture goes through them.
-    const char* order[] = {"Transform", "Adjustment", "Frame", "Watermark", "Advanced", "Output",
-                           "Input"};
+    const char* order[] = {"Transform", "Adjustment", "Frame", "Watermark",
+                           "Advanced",  "Output",     "Input"};
     for (const char* group : order) {
         std::vector<OptionEntry> entries;
         for (const OptionDef& def : OptionTable()) {
@@ -410,8 +422,8 @@ std::string HtmlOptionList(const std::vector<OptionEntry>& entries, bool facts) 
 std::string HtmlOptionGroups(const OptionLists& lists) {
     std::string out;
     for (const auto& [group, entries] : lists.groups) {
-        out += "<h3 id=\"group-" + AsciiLower(group) + "\">" + HtmlEscape(Heading(group)) +
-               "</h3>\n";
+        out +=
+            "<h3 id=\"group-" + AsciiLower(group) + "\">" + HtmlEscape(Heading(group)) + "</h3>\n";
         out += HtmlOptionList(entries, true);
     }
     return out;
@@ -603,8 +615,7 @@ void WriteChmProject(const std::string& folder) {
 
     auto item = [](const std::string& title, const std::string& file) {
         return "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"" +
-               HtmlEscape(title) + "\"><param name=\"Local\" value=\"" + file +
-               "\"></OBJECT>\n";
+               HtmlEscape(title) + "\"><param name=\"Local\" value=\"" + file + "\"></OBJECT>\n";
     };
     std::string contents = "<HTML><BODY>\n<UL>\n";
     for (const Page& page : kPages)

@@ -37,13 +37,20 @@ UpdateAnswer QueryUpdate() {
 
 int UpdateIntervalDays(int32_t updateRange) {
     switch (updateRange) {
-    case 0: return 1;
-    case 1: return 7;
-    case 2: return 30;
-    case 3: return 90;
-    case 4: return 180;
-    case 5: return 0;
-    default: return 30;
+    case 0:
+        return 1;
+    case 1:
+        return 7;
+    case 2:
+        return 30;
+    case 3:
+        return 90;
+    case 4:
+        return 180;
+    case 5:
+        return 0;
+    default:
+        return 30;
     }
 }
 

@@ -119,21 +119,21 @@ void ShowAbout() {
     const int grow = width - 360;
     box->SetClientSize(width, 240);
 
-    auto* picture = new wxStaticBitmap(box, wxID_ANY, wxBitmap(BannerImage(width)),
-                                       wxPoint(0, 0), wxSize(width, 40));
+    auto* picture = new wxStaticBitmap(box, wxID_ANY, wxBitmap(BannerImage(width)), wxPoint(0, 0),
+                                       wxSize(width, 40));
     picture->SetName("aboutBanner");
 
     auto* panel = new wxPanel(box, wxID_ANY, wxPoint(0, 40), wxSize(width, 150),
                               wxBORDER_SUNKEN | wxTAB_TRAVERSAL);
     panel->SetName("aboutPanel");
     // The panel's own coordinates start 40 pixels below the box's.
-    auto* title = new wxStaticText(panel, wxID_ANY, titleText, wxPoint(20, 10),
-                                   wxSize(width - 40, 20),
-                                   wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    auto* title =
+        new wxStaticText(panel, wxID_ANY, titleText, wxPoint(20, 10), wxSize(width - 40, 20),
+                         wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     title->SetName("aboutTitle");
-    auto* notice = new wxStaticText(panel, wxID_ANY, noticeText, wxPoint(20, 30),
-                                    wxSize(width - 40, 20),
-                                    wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
+    auto* notice =
+        new wxStaticText(panel, wxID_ANY, noticeText, wxPoint(20, 30), wxSize(width - 40, 20),
+                         wxALIGN_CENTRE_HORIZONTAL | wxST_NO_AUTORESIZE);
     notice->SetName("aboutNotice");
     const int left = 80 + grow / 2;
     auto* webLabel = new wxStaticText(panel, wxID_ANY, Wx(GetText("About", "Website")),
@@ -144,11 +144,10 @@ void ShowAbout() {
     mailLabel->SetName("aboutMailLabel");
     AddLink(panel, AboutWebSite(), "aboutWebLink", wxPoint(left + 60, 60),
             AboutAction::OpenWebSite);
-    AddLink(panel, SupportEmail(), "aboutMailLink", wxPoint(left + 60, 80),
-            AboutAction::OpenMail);
+    AddLink(panel, SupportEmail(), "aboutMailLink", wxPoint(left + 60, 80), AboutAction::OpenMail);
 
-    auto* ok = new wxButton(box, wxID_OK, Wx(GetText("Dialog", "OK")),
-                            wxPoint(140 + grow / 2, 200), wxSize(80, 25));
+    auto* ok = new wxButton(box, wxID_OK, Wx(GetText("Dialog", "OK")), wxPoint(140 + grow / 2, 200),
+                            wxSize(80, 25));
     ok->SetName("aboutOk");
     ok->SetDefault();
     ok->Bind(wxEVT_BUTTON, [](wxCommandEvent&) { AboutEvent(AboutAction::Close); });

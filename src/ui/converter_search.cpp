@@ -103,9 +103,9 @@ void ShowConverterSearch() {
         return;
     }
     wxFrame* owner = Main().frame;
-    auto* box = new wxDialog(owner, wxID_ANY, Wx(GetText("Custom-Converter", "Title")),
-                             wxDefaultPosition, wxDefaultSize,
-                             wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU);
+    auto* box =
+        new wxDialog(owner, wxID_ANY, Wx(GetText("Custom-Converter", "Title")), wxDefaultPosition,
+                     wxDefaultSize, wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU);
     box->SetName("converterSearch");
     UseCompactControls(box);
     box->SetClientSize(370, 60);

@@ -38,9 +38,8 @@ void CheckForUpdates() {
 
 void PeriodicUpdateCheck() {
     if (!UpdateCheckDue(gSettings.updateRange, gSettings.updateDate, LocalDateNow())) return;
-    const bool check =
-        ShowMessage(MessageKind::Question, GetText("Msg", "Check for Updates"),
-                    GetText("Msg", "Ask check for updates"), Main().frame);
+    const bool check = ShowMessage(MessageKind::Question, GetText("Msg", "Check for Updates"),
+                                   GetText("Msg", "Ask check for updates"), Main().frame);
     // The question comes back only after the next full interval, whatever the answer.
     gSettings.updateDate = LocalDateNow();
     if (check) CheckForUpdates();

@@ -82,8 +82,7 @@ std::string WindowScript(const std::string& start, const std::string& key,
     if (!key.empty())
         script += "for i in $(seq 1 40); do timeout 5 xdotool windowfocus --sync $id; "
                   "xdotool mousemove --window $id 200 150 key " +
-                  key + "; sleep 0.25; [ -s " + ShellQuote(effectFile) +
-                  " ] && break; done; ";
+                  key + "; sleep 0.25; [ -s " + ShellQuote(effectFile) + " ] && break; done; ";
     script += "for i in $(seq 1 40); do timeout 5 xdotool windowfocus --sync $id; "
               "xdotool mousemove --window $id 200 150 key alt+x; sleep 0.25; "
               "kill -0 $pid 2>/dev/null || break; done; wait $pid";
@@ -161,10 +160,10 @@ TEST(Desktop, InstallPutsTheManualManPageLauncherAndIconsInPlace) {
     ASSERT_TRUE(Install(prefix, install)) << install.out << install.err;
 
     const std::string docs = prefix + "/share/doc/brelvix/";
-    for (const char* page : {"index.html", "getting-started.html", "main-window.html",
-                             "preferences.html", "command-line.html", "options.html",
-                             "filename-masks.html", "time-stamps.html", "themes.html",
-                             "troubleshooting.html", "style.css"})
+    for (const char* page :
+         {"index.html", "getting-started.html", "main-window.html", "preferences.html",
+          "command-line.html", "options.html", "filename-masks.html", "time-stamps.html",
+          "themes.html", "troubleshooting.html", "style.css"})
         EXPECT_TRUE(IsFile(docs + "manual/" + page)) << page;
     EXPECT_FALSE(IsFile(docs + "manual/brelvix.hhp"));
     EXPECT_EQ(IsFile(docs + "brelvix.chm"), IsFile(BuildFolder() + "brelvix.chm"));
@@ -228,10 +227,8 @@ TEST(WindowModule, APictureAsTheOnlyArgumentOpensTheWindowWithIt) {
     const std::string picture = box.root.File("pictures/beach.bmp");
     RgbImage pixels{6, 4, std::vector<uint8_t>(6 * 4 * 3, 120)};
     ASSERT_TRUE(WriteBmpFile(picture, pixels, BmpLayout{}));
-    const CommandResult run =
-        RunWithDisplay(WindowScript(box.Env() + ShellQuote(BrelvixPath()) + " " +
-                                        ShellQuote(picture),
-                                    "", ""));
+    const CommandResult run = RunWithDisplay(
+        WindowScript(box.Env() + ShellQuote(BrelvixPath()) + " " + ShellQuote(picture), "", ""));
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.out, ""); // no command-line run
     EXPECT_FALSE(IsFile(box.root.File("pictures/beach.pcx")));

@@ -13,8 +13,7 @@ namespace {
 
 // BRELVIX_UPDATE_SERVER as the test program found it.
 const bool kHadUpdateServer = std::getenv("BRELVIX_UPDATE_SERVER") != nullptr;
-const std::string kStartUpdateServer =
-    kHadUpdateServer ? std::getenv("BRELVIX_UPDATE_SERVER") : "";
+const std::string kStartUpdateServer = kHadUpdateServer ? std::getenv("BRELVIX_UPDATE_SERVER") : "";
 
 constexpr int kServerWaitMs = 30000; // longest wait for a client, a request or the end
 

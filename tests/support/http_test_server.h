@@ -13,9 +13,9 @@
 
 struct HttpTestServer {
     enum class Behaviour {
-        Reply,         // read the request, send the reply, close
-        Silent,        // accept, read the request, send nothing, keep the connection open
-        CloseAtOnce,   // accept and close without reading or sending
+        Reply,       // read the request, send the reply, close
+        Silent,      // accept, read the request, send nothing, keep the connection open
+        CloseAtOnce, // accept and close without reading or sending
     };
     explicit HttpTestServer(std::string reply, Behaviour behaviour = Behaviour::Reply);
     ~HttpTestServer();

@@ -137,7 +137,8 @@ TEST_F(AuxWindowTest, AboutBoxShowsTheProductAndDisablesTheMainWindow) {
     EXPECT_EQ(Named<wxStaticText>("aboutMailLabel")->GetLabel(), "E-mail:");
     EXPECT_EQ(Named<wxGenericHyperlinkCtrl>("aboutWebLink")->GetLabel().utf8_string(),
               "http://" + WebServer());
-    EXPECT_EQ(Named<wxGenericHyperlinkCtrl>("aboutMailLink")->GetLabel().utf8_string(), SupportEmail());
+    EXPECT_EQ(Named<wxGenericHyperlinkCtrl>("aboutMailLink")->GetLabel().utf8_string(),
+              SupportEmail());
     EXPECT_EQ(Named<wxGenericHyperlinkCtrl>("aboutWebLink")->GetNormalColour(), *wxBLUE);
     EXPECT_EQ(Named<wxButton>("aboutOk")->GetLabel(), "OK");
     const wxStaticBitmap* banner = Named<wxStaticBitmap>("aboutBanner");
@@ -293,7 +294,9 @@ TEST(ConverterSearch, ExtensionsAreCutThenFiltered) {
         {"Windows Bitmap", "windowsbitm"},
         {".BMP", "bmp"},
         {"abcdefghijklmnop", "abcdefghijkl"},
-        {"\xc3\x84\xc3\x96\xc3\x9c" "abcdefghijkl", "abcdefghi"}, // three letters of two bytes
+        {"\xc3\x84\xc3\x96\xc3\x9c"
+         "abcdefghijkl",
+         "abcdefghi"}, // three letters of two bytes
         {"  ", ""},
         {"", ""},
     };

@@ -96,11 +96,11 @@ TEST_F(WindowFileTest, OtherArgumentsLeaveTheFormEmpty) {
     WriteFile(folders.files.File("notes.txt"), "text");
     const std::vector<std::vector<std::string>> cases = {
         {},
-        {picture, picture},          // two arguments
-        {"-p"},                      // an option
+        {picture, picture}, // two arguments
+        {"-p"},             // an option
         {folders.files.File("missing.bmp")},
         {folders.files.File("notes.txt")}, // no picture
-        {folders.files.path},        // a folder
+        {folders.files.path},              // a folder
         {""},
     };
     for (const auto& args : cases) {

@@ -104,16 +104,20 @@ TEST_F(HttpClientTest, RepliesAndTheirAnswers) {
         {"header longer than the buffer",
          "HTTP/1.0 200 OK\r\nX-Padding: " + std::string(3000, 'p') + "\r\n\r\n251", "",
          UpdateAnswer::ConnectionProblem},
-        {"not found page", "HTTP/1.0 404 Not Found\r\n\r\n404 Not Found",
-         "", UpdateAnswer::ConnectionProblem},
-        {"moved", "HTTP/1.1 301 Moved Permanently\r\nLocation: http://elsewhere/\r\n\r\n301",
-         "", UpdateAnswer::ConnectionProblem},
+        {"not found page", "HTTP/1.0 404 Not Found\r\n\r\n404 Not Found", "",
+         UpdateAnswer::ConnectionProblem},
+        {"moved", "HTTP/1.1 301 Moved Permanently\r\nLocation: http://elsewhere/\r\n\r\n301", "",
+         UpdateAnswer::ConnectionProblem},
         {"proxy error", "HTTP/1.1 502 Bad Gateway\r\n\r\n502 Bad Gateway", "",
          UpdateAnswer::ConnectionProblem},
         {"status 2000", "HTTP/1.0 2000 Odd\r\n\r\n251", "", UpdateAnswer::ConnectionProblem},
         {"no status line", "251\r\n\r\n251", "", UpdateAnswer::ConnectionProblem},
         {"HTTP/1.1 200", "HTTP/1.1 200 OK\r\n\r\n260", "260", UpdateAnswer::NewVersion},
-        {"zero byte in the body", Ok(std::string("25\0" "1", 4)), "25", UpdateAnswer::UpToDate},
+        {"zero byte in the body",
+         Ok(std::string("25\0"
+                        "1",
+                        4)),
+         "25", UpdateAnswer::UpToDate},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -178,9 +182,9 @@ TEST_F(HttpClientTest, AConnectionThatIsNeverAcceptedEndsAtTheTimeLimit) {
     }
     SetHttpTimeLimit(500);
     const auto start = Clock::now();
-    EXPECT_EQ(HttpGetBody("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/v",
-                          "agent"),
-              "");
+    EXPECT_EQ(
+        HttpGetBody("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/v", "agent"),
+        "");
     const auto waited = Clock::now() - start;
     EXPECT_GE(waited, std::chrono::milliseconds(490));
     EXPECT_LT(waited, std::chrono::milliseconds(1900));
@@ -236,11 +240,11 @@ TEST(UpdateCheck, WhenTheAutomaticCheckIsDue) {
         int32_t since; // seconds from the last check to now
         bool due;
     } cases[] = {
-        {0, kDay - 1, false},   {0, kDay, false},          {0, kDay + 1, true},
-        {1, 7 * kDay, false},   {1, 7 * kDay + 1, true},   {2, 30 * kDay, false},
-        {2, 30 * kDay + 1, true}, {3, 90 * kDay + 1, true}, {3, 89 * kDay, false},
-        {4, 180 * kDay + 1, true}, {4, 179 * kDay, false}, {5, 100000 * 1000, false},
-        {6, 30 * kDay + 1, true}, {6, 29 * kDay, false},   {-1, 30 * kDay + 1, true},
+        {0, kDay - 1, false},      {0, kDay, false},         {0, kDay + 1, true},
+        {1, 7 * kDay, false},      {1, 7 * kDay + 1, true},  {2, 30 * kDay, false},
+        {2, 30 * kDay + 1, true},  {3, 90 * kDay + 1, true}, {3, 89 * kDay, false},
+        {4, 180 * kDay + 1, true}, {4, 179 * kDay, false},   {5, 100000 * 1000, false},
+        {6, 30 * kDay + 1, true},  {6, 29 * kDay, false},    {-1, 30 * kDay + 1, true},
         {-1, 29 * kDay, false},
     };
     for (const Case& c : cases) {
@@ -258,10 +262,10 @@ TEST(UpdateCheck, AnswersOfTheVersionNumber) {
         const char* body;
         UpdateAnswer answer;
     } cases[] = {
-        {"251", UpdateAnswer::NewVersion},      {"999", UpdateAnswer::NewVersion},
-        {"250", UpdateAnswer::UpToDate},        {"2", UpdateAnswer::UpToDate},
-        {"+26", UpdateAnswer::UpToDate},        {"-1", UpdateAnswer::UpToDate},
-        {"0", UpdateAnswer::ConnectionProblem}, {"", UpdateAnswer::ConnectionProblem},
+        {"251", UpdateAnswer::NewVersion},        {"999", UpdateAnswer::NewVersion},
+        {"250", UpdateAnswer::UpToDate},          {"2", UpdateAnswer::UpToDate},
+        {"+26", UpdateAnswer::UpToDate},          {"-1", UpdateAnswer::UpToDate},
+        {"0", UpdateAnswer::ConnectionProblem},   {"", UpdateAnswer::ConnectionProblem},
         {"x25", UpdateAnswer::ConnectionProblem},
     };
     for (const Case& c : cases)
