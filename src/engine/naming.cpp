@@ -153,3 +153,10 @@ std::string FinalOutputPath() {
     if (gSettings.keepSubfolders != 0) path += gJob.currentSubFolder;
     return path + ExpandFilenameMask();
 }
+
+std::vector<std::string_view> MaskTokens() {
+    std::vector<std::string_view> tokens;
+    for (const MaskToken& t : kMaskTokens)
+        tokens.push_back(t.token);
+    return tokens;
+}

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Output folder, the current sub-folder when sub-folders are kept, and the expanded mask.
 std::string FinalOutputPath();
@@ -17,3 +18,5 @@ std::string ExpandWatermarkText(const std::string& text);
 std::string ReplaceMaskToken(const std::string& text, std::string_view token);
 // The name without its last extension and dot.
 std::string StripExtension(const std::string& name);
+// The filename-mask tokens, in the order they are searched for and replaced.
+std::vector<std::string_view> MaskTokens();

@@ -2,6 +2,7 @@
 // window: window mode, and the start modes "-T" and "-U", which the command line has
 // prepared (format tables, job, command-line defaults, text table) and left to it.
 #include "platform/platform.h"
+#include "ui/start_file.h"
 #include "ui/start_modes.h"
 #include "ui/window_mode.h"
 
@@ -17,6 +18,7 @@ extern "C" int BrelvixWindowMain(int argc, char** argv) {
         ShowUninstallPage();
     } else {
         StartWindowMode();
+        OpenStartFile(argc, argv);
         RunMainLoop();
         FinishWindowMode();
     }

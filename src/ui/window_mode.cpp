@@ -28,7 +28,7 @@ void OpenOutputFormatOptions() {
 }
 
 void OpenManual() {
-    OpenExternal("brelvix.chm");
+    OpenExternal(HelpDocument());
 }
 
 void SendFeedback() {

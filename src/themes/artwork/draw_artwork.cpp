@@ -4,6 +4,7 @@
 // its theme.cfg).
 //
 // Usage: draw_artwork <builtin_art.cpp> <handdrawn.zip>
+//        draw_artwork --app-icons <folder>   (the program's desktop icon, brelvix-<size>.png)
 //
 // Every picture is drawn from the same shapes in one of two styles: "clean" for the
 // built-in images and "sketch" for the theme, whose outlines wobble like pen strokes
@@ -15,6 +16,7 @@
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -482,6 +484,19 @@ std::string ButtonPng(const std::string& name, int size, bool sketch) {
     return Png(surface.s);
 }
 
+// The program's desktop icon: the Convert picture, its lines at least a pixel wide.
+std::string AppIconPng(int size) {
+    Surface surface(size, size);
+    Context ctx(surface.s);
+    Painter p;
+    p.cr = ctx.cr;
+    p.scale = size / 100.0;
+    p.lineUnits = std::max(2.2, 1.0 / p.scale);
+    p.seed = NameSeed("Convert", size);
+    DrawConvertButton(p);
+    return Png(surface.s);
+}
+
 // The About banner, 360 x 40, as a 24-bit BMP file.
 std::string BannerBmp() {
     const int w = 360, h = 40;
@@ -645,11 +660,27 @@ bool WriteTheme(const std::string& path) {
     return ok && std::rename(temp.c_str(), path.c_str()) == 0;
 }
 
+// The sizes of the desktop icon, as the icon themes keep them.
+const int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool WriteAppIcons(const std::string& folder) {
+    for (int size : kAppIconSizes) {
+        const std::string path = folder + "/brelvix-" + std::to_string(size) + ".png";
+        if (!WriteText(path, AppIconPng(size))) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--app-icons") return WriteAppIcons(argv[2]) ? 0 : 1;
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <builtin_art.cpp> <theme.zip>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <builtin_art.cpp> <theme.zip>\n"
+                             "       %s --app-icons <folder>\n", argv[0], argv[0]);
         return 2;
     }
     std::vector<Picture> pictures;
