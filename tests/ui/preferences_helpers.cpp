@@ -5,9 +5,16 @@
 #include "ui/preferences.h"
 #include "ui/window_mode.h"
 
+#include <wx/bmpbuttn.h>
+#include <wx/bmpcbox.h>
 #include <wx/spinctrl.h>
 #include <wx/uiaction.h>
 #include <wx/wx.h>
+
+#include "platform/platform.h"
+#include "zip_writer.h"
+
+#include <wx/mstream.h>
 
 #include <filesystem>
 
@@ -27,6 +34,129 @@ void SelectPage(int page) {
     e.SetEventObject(list);
     e.SetInt(page);
     list->GetEventHandler()->ProcessEvent(e);
+}
+
+namespace {
+
+PrefsDialogs* gAnswers = nullptr;
+
+std::string SolidPng(int side, unsigned char r, unsigned char g, unsigned char b) {
+    wxImage image(side, side);
+    image.SetRGB(wxRect(0, 0, side, side), r, g, b);
+    wxMemoryOutputStream out;
+    image.SaveFile(out, wxBITMAP_TYPE_PNG);
+    std::string bytes(out.GetSize(), '\0');
+    out.CopyTo(bytes.data(), bytes.size());
+    return bytes;
+}
+
+} // namespace
+
+ThemeProgramFolder::ThemeProgramFolder() {
+    std::filesystem::create_directory(program.File("gfx"));
+    std::filesystem::copy_file(FolderPart(BrelvixPath()) + "gfx/handdrawn.zip",
+                               program.File("gfx/handdrawn.zip"));
+    WriteZip(program.File("gfx/zzother.zip"),
+             {{"theme.cfg", "[Theme]\r\nName=Other\r\n[Buttons]\r\nConvert=convert.png\r\n"
+                            "[Icons]\r\nNew=new\r\n"},
+              {"convert.png", SolidPng(80, 255, 0, 0)},
+              {"new_16.png", SolidPng(16, 0, 0, 255)},
+              {"new_24.png", SolidPng(24, 0, 255, 0)},
+              {"new_32.png", SolidPng(32, 0, 255, 0)}});
+}
+
+PrefsDialogs::PrefsDialogs() {
+    gAnswers = this;
+    DialogSeam seam;
+    seam.message = [this](MessageKind kind, const std::string& title, const std::string& text) {
+        messages.push_back({static_cast<int>(kind), title, text});
+        return kind == MessageKind::Question ? answerYes : true;
+    };
+    seam.openFile = [this](const std::string& title, const std::string& start,
+                           const std::string& filter) {
+        fileTitles.push_back(title);
+        fileStarts.push_back(start);
+        fileFilters.push_back(filter);
+        return fileAnswer;
+    };
+    seam.folder = [](const std::string&, const std::string&) { return std::string(); };
+    seam.colour = [this](std::string& colour) {
+        colourStarts.push_back(colour);
+        if (colourAnswer.empty()) return false;
+        colour = colourAnswer;
+        return true;
+    };
+    seam.font = [this](FontChoice& font) {
+        fontStarts.push_back(font);
+        if (!fontAnswer) return false;
+        font = *fontAnswer;
+        return true;
+    };
+    SetDialogSeam(seam);
+}
+
+PrefsDialogs::~PrefsDialogs() {
+    gAnswers = nullptr;
+    SetDialogSeam({});
+}
+
+void Press(const std::string& controlName) {
+    wxWindow* window = Prefs()->FindWindow(wxString::FromUTF8(controlName));
+    ASSERT_NE(window, nullptr) << controlName;
+    wxCommandEvent click(wxEVT_BUTTON, window->GetId());
+    click.SetEventObject(window);
+    window->GetEventHandler()->ProcessEvent(click);
+}
+
+void PutIn(const std::string& controlName, const std::string& input) {
+    wxWindow* window = Prefs()->FindWindow(wxString::FromUTF8(controlName));
+    ASSERT_NE(window, nullptr) << controlName;
+    const wxString text = wxString::FromUTF8(input);
+    if (auto* list = dynamic_cast<wxBitmapComboBox*>(window)) {
+        const int entry = list->FindString(text, true);
+        ASSERT_NE(entry, wxNOT_FOUND) << controlName << ": no entry " << input;
+        list->SetSelection(entry);
+    } else if (auto* choice = dynamic_cast<wxChoice*>(window)) {
+        const int entry = choice->FindString(text, true);
+        ASSERT_NE(entry, wxNOT_FOUND) << controlName << ": no entry " << input;
+        choice->SetSelection(entry);
+    } else if (auto* check = dynamic_cast<wxCheckBox*>(window)) {
+        check->SetValue(input == "on");
+    } else if (auto* spin = dynamic_cast<wxSpinCtrlGTKBase*>(window)) {
+        spin->SetValue(text);
+    } else if (dynamic_cast<wxBitmapButton*>(window)) {
+        ASSERT_NE(gAnswers, nullptr);
+        const std::string kept = gAnswers->colourAnswer;
+        gAnswers->colourAnswer = input;
+        Press(controlName);
+        gAnswers->colourAnswer = kept;
+    } else if (auto* field = dynamic_cast<wxTextCtrl*>(window)) {
+        field->ChangeValue(text);
+    } else {
+        FAIL() << controlName << " is no control that takes a value";
+    }
+}
+
+void Choose(const std::string& controlName, const std::string& input) {
+    PutIn(controlName, input);
+    wxWindow* window = Prefs()->FindWindow(wxString::FromUTF8(controlName));
+    wxEventType type = wxEVT_NULL;
+    int value = 0;
+    if (auto* list = dynamic_cast<wxBitmapComboBox*>(window)) {
+        type = wxEVT_COMBOBOX;
+        value = list->GetSelection();
+    } else if (auto* choice = dynamic_cast<wxChoice*>(window)) {
+        type = wxEVT_CHOICE;
+        value = choice->GetSelection();
+    } else if (auto* check = dynamic_cast<wxCheckBox*>(window)) {
+        type = wxEVT_CHECKBOX;
+        value = check->IsChecked() ? 1 : 0;
+    }
+    ASSERT_NE(type, wxEVT_NULL) << controlName << " sends no list or check box event";
+    wxCommandEvent e(type, window->GetId());
+    e.SetEventObject(window);
+    e.SetInt(value);
+    window->GetEventHandler()->ProcessEvent(e);
 }
 
 void PreferencesSession::SetUp() {}

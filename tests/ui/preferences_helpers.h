@@ -3,11 +3,14 @@
 #pragma once
 
 #include "settings/option_table.h"
+#include "ui/dialogs.h"
 #include "ui_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 class wxDialog;
 class wxWindow;
@@ -25,6 +28,39 @@ template <class T> T* Ctrl(FieldId field, const char* suffix = "") {
 // Shows a page as a click on its page list entry does.
 void SelectPage(int page);
 
+// Answers the message boxes and the colour, font and file dialogs, and records what
+// they were asked.
+struct PrefsDialogs {
+    PrefsDialogs();
+    ~PrefsDialogs();
+    std::vector<SeenMessage> messages;
+    bool answerYes = true;
+    std::vector<std::string> colourStarts; // the colour each colour dialog opened with
+    std::string colourAnswer;              // the chosen colour; "" cancels
+    std::vector<FontChoice> fontStarts;
+    std::optional<FontChoice> fontAnswer; // none cancels
+    std::vector<std::string> fileTitles, fileStarts, fileFilters;
+    std::string fileAnswer; // "" cancels
+};
+
+// Puts a value into a control of the open dialog as a user would choose it: a list
+// entry by its text, "on" or "off" for a check box, the text of a field or spin field,
+// or the colour that a swatch button's colour dialog returns.
+void PutIn(const std::string& controlName, const std::string& input);
+// The same, followed by the control's event, as when the user makes the change (lists
+// and check boxes run their dependent-control rules).
+void Choose(const std::string& controlName, const std::string& input);
+// Presses a button of the dialog.
+void Press(const std::string& controlName);
+
+// A program folder whose gfx folder holds the default theme and a second theme,
+// "zzother" (display name "Other"), whose Convert picture is red and whose "New" icons
+// are blue at 16 pixels and green at 24 and 32.
+struct ThemeProgramFolder {
+    ThemeProgramFolder();
+    TempFolder program;
+};
+
 // A window-mode session; Open() opens the dialog with the Preferences command.
 class PreferencesSession : public ::testing::Test {
   protected:
@@ -38,7 +74,7 @@ class PreferencesSession : public ::testing::Test {
     std::string Config() const { return ReadFile(folders.ConfigPath()); }
     void WriteConfig(const std::string& text);
     SessionFolders folders;
-    DialogRecorder dialogs;
+    PrefsDialogs dialogs;
 };
 
 // Real input: the keyboard focus moved to a window (waited for with a bound), text
