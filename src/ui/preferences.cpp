@@ -128,12 +128,15 @@ void Build(PreferencesWindow& p) {
         }
         e.Skip();
     });
-    // The dialog can also go with its owner (when the program ends with it open).
-    dialog->Bind(wxEVT_DESTROY, [dialog](wxWindowDestroyEvent& e) {
+    // The controls' handlers use the window's record until the dialog is gone: it is
+    // freed when the dialog is destroyed (after Close, or with its owner when the
+    // program ends with the dialog open).
+    PreferencesWindow* own = &p;
+    dialog->Bind(wxEVT_DESTROY, [own, dialog](wxWindowDestroyEvent& e) {
         e.Skip();
-        if (e.GetEventObject() != dialog || !gPrefs || gPrefs->dialog != dialog) return;
-        delete gPrefs;
-        gPrefs = nullptr;
+        if (e.GetEventObject() != dialog) return;
+        if (gPrefs == own) gPrefs = nullptr;
+        delete own;
     });
 }
 
@@ -154,8 +157,9 @@ void Close() {
     PreferencesWindow* p = gPrefs;
     if (!p) return;
     gPrefs = nullptr;
+    // Hiding the dialog moves the focus: no rule of the pages runs any more.
+    p->pages.updating = true;
     wxDialog* dialog = p->dialog;
-    delete p;
     wxFrame* owner = Main().frame;
     if (owner) owner->Enable();
     dialog->Destroy();

@@ -811,7 +811,8 @@ void BindPair(PagesState& state, size_t index) {
 // The date-and-time field -------------------------------------------------------------
 
 // Up and Down step the part under the cursor: year, month, day, hour or minute.
-void StepDateTime(wxTextCtrl* field, int step) {
+void StepDateTime(BuiltRow& row, int step) {
+    wxTextCtrl* field = Field(row);
     int32_t date = 0;
     if (!ReadDateTimeText(field->GetValue().utf8_string(), date)) return;
     const long cursor = field->GetInsertionPoint();
@@ -832,16 +833,17 @@ void StepDateTime(wxTextCtrl* field, int step) {
     if (stepped < std::numeric_limits<int32_t>::min() ||
         stepped > std::numeric_limits<int32_t>::max())
         return;
-    field->ChangeValue(Wx(DateTimeText(static_cast<int32_t>(stepped))));
+    row.validText = DateTimeText(static_cast<int32_t>(stepped));
+    field->ChangeValue(Wx(row.validText));
     field->SetInsertionPoint(cursor);
 }
 
 void BindDateTime(PagesState& state, size_t index) {
     PagesState* s = &state;
     wxTextCtrl* field = Field(state.rows[index]);
-    field->Bind(wxEVT_KEY_DOWN, [field](wxKeyEvent& e) {
+    field->Bind(wxEVT_KEY_DOWN, [s, index](wxKeyEvent& e) {
         if (e.GetKeyCode() == WXK_UP || e.GetKeyCode() == WXK_DOWN) {
-            StepDateTime(field, e.GetKeyCode() == WXK_UP ? 1 : -1);
+            StepDateTime(s->rows[index], e.GetKeyCode() == WXK_UP ? 1 : -1);
             return;
         }
         e.Skip();
@@ -850,6 +852,7 @@ void BindDateTime(PagesState& state, size_t index) {
     // ends.
     field->Bind(wxEVT_KILL_FOCUS, [s, index, field](wxFocusEvent& e) {
         e.Skip();
+        if (s->updating) return;
         BuiltRow& r = s->rows[index];
         const std::string text = field->GetValue().utf8_string();
         int32_t date = 0;

@@ -221,13 +221,14 @@ std::string TextOf(wxWindow* window) {
 
 } // namespace
 
-void TypeOver(wxWindow* window, const std::string& text) {
+void TypeOver(wxWindow* window, const std::string& text, const std::optional<std::string>& shown) {
     ASSERT_TRUE(FocusAndWait(window));
     wxUIActionSimulator sim;
     // Everything in the field is selected, then replaced by the typing.
     sim.Char('a', wxMOD_CONTROL);
     sim.Text(text.c_str());
-    ASSERT_TRUE(RunUntil([&] { return TextOf(window) == text; }, 5000))
+    const std::string expected = shown.value_or(text);
+    ASSERT_TRUE(RunUntil([&] { return TextOf(window) == expected; }, 5000))
         << "typed " << text << ", the field shows " << TextOf(window);
 }
 

@@ -80,7 +80,9 @@ class PreferencesSession : public ::testing::Test {
 // Real input: the keyboard focus moved to a window (waited for with a bound), text
 // typed over its whole content, keys and clicks.
 bool FocusAndWait(wxWindow* window);
-void TypeOver(wxWindow* window, const std::string& text);
+// shown is what the field holds after the typing (the text itself when not given).
+void TypeOver(wxWindow* window, const std::string& text,
+              const std::optional<std::string>& shown = std::nullopt);
 void PressKeyIn(wxWindow* window, int key, int modifiers = 0);
 void ClickAt(wxWindow* window, int x, int y);
 // Runs the event loop until the keyboard focus is in window (or the bound passes).
