@@ -43,7 +43,7 @@ constexpr int kButtonY = 315, kButtonWidth = 80, kButtonHeight = 25;
 struct PreferencesWindow {
     wxDialog* dialog = nullptr;
     wxListBox* pageList = nullptr;
-    wxPanel* header = nullptr;
+    wxWindow* header = nullptr;
     wxStaticText* headerText = nullptr;
     wxFont headerFont;
     PagesState pages;
@@ -73,9 +73,10 @@ void Build(PreferencesWindow& p) {
                                wxSize(kListWidth, kListHeight), 0, nullptr, wxLB_SINGLE);
     p.pageList->SetName("pageList");
 
-    p.header = new wxPanel(dialog, wxID_ANY, wxPoint(kHeaderX, kHeaderY),
-                           wxSize(kHeaderWidth, kHeaderHeight), wxBORDER_SUNKEN);
+    p.header = new wxWindow(dialog, wxID_ANY, wxPoint(kHeaderX, kHeaderY),
+                            wxSize(kHeaderWidth, kHeaderHeight), wxBORDER_SUNKEN);
     p.header->SetName("header");
+    p.header->DisableFocusFromKeyboard();
     p.header->SetBackgroundColour(*wxWHITE);
     const int border = (kHeaderHeight - p.header->GetClientSize().y) / 2;
     p.headerText = new wxStaticText(p.header, wxID_ANY, "", wxPoint(10 - border, 7 - border),

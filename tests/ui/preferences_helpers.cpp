@@ -16,6 +16,8 @@
 
 #include <wx/mstream.h>
 
+#include <dlfcn.h>
+
 #include <filesystem>
 
 wxDialog* Prefs() {
@@ -192,9 +194,52 @@ void PreferencesSession::WriteConfig(const std::string& text) {
     ASSERT_TRUE(WriteFile(folders.ConfigPath(), text));
 }
 
+namespace {
+
+// The two functions of the toolkit's underlying library that tell where the focus is.
+struct FocusFunctions {
+    void* (*windowGetFocus)(void*) = nullptr;
+    int (*isAncestor)(void*, void*) = nullptr;
+};
+
+const FocusFunctions& Focus() {
+    static const FocusFunctions functions = [] {
+        FocusFunctions f;
+        if (void* gtk = dlopen("libgtk-3.so.0", RTLD_NOW | RTLD_NOLOAD)) {
+            f.windowGetFocus =
+                reinterpret_cast<decltype(f.windowGetFocus)>(dlsym(gtk, "gtk_window_get_focus"));
+            f.isAncestor =
+                reinterpret_cast<decltype(f.isAncestor)>(dlsym(gtk, "gtk_widget_is_ancestor"));
+            dlclose(gtk);
+        }
+        return f;
+    }();
+    return functions;
+}
+
+// The deepest window below root whose widget is, or holds, the focused widget.
+wxWindow* Holder(wxWindow* root, void* focused) {
+    for (wxWindow* child : root->GetChildren())
+        if (wxWindow* found = Holder(child, focused)) return found;
+    void* widget = root->GetHandle();
+    if (widget && (widget == focused || Focus().isAncestor(focused, widget))) return root;
+    return nullptr;
+}
+
+} // namespace
+
+wxWindow* FocusedWindow() {
+    wxDialog* dialog = Prefs();
+    if (!dialog || !Focus().windowGetFocus || !Focus().isAncestor) return wxWindow::FindFocus();
+    void* focused = Focus().windowGetFocus(dialog->GetHandle());
+    if (!focused) return nullptr;
+    wxWindow* holder = Holder(dialog, focused);
+    return holder == dialog ? nullptr : holder;
+}
+
 bool WaitForFocus(wxWindow* window) {
     return RunUntil([window] {
-        for (wxWindow* w = wxWindow::FindFocus(); w; w = w->GetParent())
+        for (wxWindow* w = FocusedWindow(); w; w = w->GetParent())
             if (w == window) return true;
         return false;
     });

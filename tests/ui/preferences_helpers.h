@@ -85,5 +85,9 @@ void TypeOver(wxWindow* window, const std::string& text,
               const std::optional<std::string>& shown = std::nullopt);
 void PressKeyIn(wxWindow* window, int key, int modifiers = 0);
 void ClickAt(wxWindow* window, int x, int y);
+// The window of the dialog that holds the keyboard focus, asked of the toolkit's own
+// widgets (the focus inside a drop-down list is on a part the toolkit's window object
+// does not see); nullptr for none.
+wxWindow* FocusedWindow();
 // Runs the event loop until the keyboard focus is in window (or the bound passes).
 bool WaitForFocus(wxWindow* window);

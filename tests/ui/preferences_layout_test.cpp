@@ -115,6 +115,53 @@ TEST_F(PreferencesLayoutTest, NothingClippedOverlappingOrOutsideItsPage) {
     }
 }
 
+// The names of the windows the keyboard focus visits, Tab after Tab from start.
+std::vector<std::string> TabWalk(wxWindow* start, size_t steps) {
+    std::vector<std::string> names;
+    if (!FocusAndWait(start)) return names;
+    names.push_back(start->GetName().utf8_string());
+    wxUIActionSimulator sim;
+    for (size_t i = 0; i < steps; ++i) {
+        wxWindow* before = FocusedWindow();
+        sim.Char(WXK_TAB);
+        if (!RunUntil([before] { return FocusedWindow() != before; }, 5000)) break;
+        wxWindow* focus = FocusedWindow();
+        names.push_back(focus ? focus->GetName().utf8_string() : "");
+    }
+    return names;
+}
+
+TEST_F(PreferencesLayoutTest, TabMovesThroughTheRowsInOrder) {
+    struct Case {
+        int page;
+        std::vector<std::string> order; // from the first control of the page
+    } cases[] = {
+        {0, {"language", "updateRange", "saveWindowPosition", "defaultsButton"}},
+        {5,
+         {"imageBrightness", "imageBrightness.spin", "imageContrast", "imageContrast.spin",
+          "imageGamma", "imageGamma.spin", "imageInvert", "doImageGreyscale",
+          "doImageThreshold", "defaultsButton"}},
+        {7,
+         {"doWatermark", "text", "font", "font.more", "fontSize", "fontSize.unit", "fontLeading",
+          "fontLeading.unit", "fontColor", "fontColor.more", "fontStyle", "fontEffect",
+          "textAntialiasing", "textAlignment"}},
+        {8,
+         {"filenameMask", "fileTimestamp", "outFoldersHistory", "outFoldersNumber",
+          "outFoldersNumber.spin", "defaultsButton"}},
+    };
+    for (const Case& c : cases) {
+        SelectPage(c.page);
+        if (c.page == 7) Choose("doWatermark", "Text");
+        wxWindow* first = Prefs()->FindWindow(wxString::FromUTF8(c.order.front()));
+        ASSERT_NE(first, nullptr) << c.order.front();
+        EXPECT_EQ(TabWalk(first, c.order.size() - 1), c.order) << "page " << c.page;
+    }
+    // From the page list the focus goes to the page's first row.
+    SelectPage(1);
+    wxWindow* list = Prefs()->FindWindow("pageList");
+    EXPECT_EQ(TabWalk(list, 1), (std::vector<std::string>{"pageList", "uiTheme"}));
+}
+
 // Pictures of every page and sub-panel for a person to look at (run with
 // --gtest_also_run_disabled_tests; BRELVIX_REVIEW_DIR names the folder).
 TEST_F(PreferencesLayoutTest, DISABLED_CaptureForReview) {

@@ -122,7 +122,7 @@ TEST_F(PreferencesTest, CancelEscapeAndCloseBoxLeaveTheFileAsItWas) {
         {"Escape",
          [] {
              // A real key press, with the focus on a control of a page.
-             PressKeyIn(Prefs()->FindWindow("updateRange"), WXK_ESCAPE);
+             PressKeyIn(Prefs()->FindWindow("doImageResize"), WXK_ESCAPE);
          }},
         {"close box", [] { Prefs()->Close(); }},
     };
