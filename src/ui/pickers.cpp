@@ -202,8 +202,8 @@ void FillFontList(const FontList& list, std::string& fonts, const std::string& f
     list.list->SetSelection(match != wxNOT_FOUND ? match : 0);
 }
 
-void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField,
-              wxChoice* styleList, wxWindow* dialog) {
+void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField, wxChoice* styleList,
+              wxWindow* dialog) {
     FontChoice choice;
     choice.family = list.list->GetStringSelection().utf8_string();
     choice.points = std::atoi(sizeField->GetValue().utf8_str());

@@ -66,8 +66,8 @@ void FillFontList(const FontList& list, std::string& fonts, const std::string& f
 // "...": the font dialog with the selected name and the size of sizeField. A new name
 // is appended to the entries and, at once, to fonts; the size goes to sizeField and the
 // style to styleList when one of its entries carries the chosen flags.
-void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField,
-              wxChoice* styleList, wxWindow* dialog);
+void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField, wxChoice* styleList,
+              wxWindow* dialog);
 
 // The filter of the watermark image dialog.
 std::string WatermarkImageFilter();

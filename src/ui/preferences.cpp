@@ -28,9 +28,9 @@ struct PageDef {
     bool scrolls;
 };
 constexpr PageDef kPages[kPageCount] = {
-    {"General", false},    {"Interface", false}, {"Input", false},
-    {"Output", false},     {"Transform", true},  {"Adjustment", false},
-    {"Frame", false},      {"Watermark", false}, {"Advanced", false},
+    {"General", false}, {"Interface", false}, {"Input", false},
+    {"Output", false},  {"Transform", true},  {"Adjustment", false},
+    {"Frame", false},   {"Watermark", false}, {"Advanced", false},
 };
 
 // The frame, in dialog pixels.
@@ -61,9 +61,8 @@ wxButton* MakeButton(wxWindow* parent, wxWindowID id, const char* key, const cha
 
 void Build(PreferencesWindow& p) {
     wxFrame* owner = Main().frame;
-    p.dialog = new wxDialog(owner, wxID_ANY, Wx(GetText("Preferences", "Title")),
-                            wxDefaultPosition, wxDefaultSize,
-                            wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU);
+    p.dialog = new wxDialog(owner, wxID_ANY, Wx(GetText("Preferences", "Title")), wxDefaultPosition,
+                            wxDefaultSize, wxCAPTION | wxCLOSE_BOX | wxSYSTEM_MENU);
     wxDialog* dialog = p.dialog;
     dialog->SetName("preferencesDialog");
     UseCompactControls(dialog);
@@ -242,8 +241,7 @@ void PreferencesEvent(PreferencesEventKind kind) {
 
 bool ConfirmResetToDefaults() {
     return ShowMessage(MessageKind::Question, GetText("Msg", "Reset to Defaults"),
-                       GetText("Msg", "Ask reset to defaults"),
-                       gPrefs ? gPrefs->dialog : nullptr);
+                       GetText("Msg", "Ask reset to defaults"), gPrefs ? gPrefs->dialog : nullptr);
 }
 
 wxDialog* PreferencesDialog() {

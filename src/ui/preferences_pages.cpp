@@ -30,8 +30,8 @@ constexpr const char* kUpdateRanges[] = {"Every day",      "Every week",     "Ev
                                          "Every 3 months", "Every 6 months", "Never"};
 constexpr const char* kIconSizes[] = {"Small", "Medium", "Large"};
 constexpr const char* kDdsLoadAs[] = {"Auto", "BGRA", "RGBA"};
-constexpr const char* kFrameLoading[] = {"All Frames", "First Frame", "Middle Frame",
-                                         "Last Frame", "Random Frame"};
+constexpr const char* kFrameLoading[] = {"All Frames", "First Frame", "Middle Frame", "Last Frame",
+                                         "Random Frame"};
 constexpr const char* kRawLoadAs[] = {"Auto", "RGB8", "RGB16", "RGB24", "RGB48HS", "RGB48"};
 constexpr const char* kToneMapping[] = {"None", "Linear", "Adaptive Logarithmic", "DR Reduction",
                                         "Gradient Domain"};
@@ -44,12 +44,12 @@ constexpr const char* kRle[] = {"RLE"};
 constexpr const char* kColorTable[] = {"Auto", "Exact"};
 constexpr const char* kExrCompression[] = {"None", "ZIP", "PIZ", "PXR24", "B44"};
 constexpr const char* kChroma[] = {"None", "Low", "Medium", "High"};
-constexpr const char* kJpgSaveAs[] = {"Baseline Standard", "Baseline Simple",
-                                      "Baseline Optimized", "Progressive"};
+constexpr const char* kJpgSaveAs[] = {"Baseline Standard", "Baseline Simple", "Baseline Optimized",
+                                      "Progressive"};
 constexpr const char* kPngCompression[] = {"None", "ZLIB1", "ZLIB6", "ZLIB9"};
-constexpr const char* kTiffCompression[] = {"None",    "CCITTFAX3",    "CCITTFAX4",
-                                            "PACKBITS", "DEFLATE",     "ADOBEDEFLATE",
-                                            "LZW",      "JPEG",        "LOGLUV"};
+constexpr const char* kTiffCompression[] = {"None",     "CCITTFAX3", "CCITTFAX4",
+                                            "PACKBITS", "DEFLATE",   "ADOBEDEFLATE",
+                                            "LZW",      "JPEG",      "LOGLUV"};
 constexpr const char* kTiffColorModel[] = {"RGB", "CMYK"};
 constexpr const char* kRotationType[] = {"Simple Rotation", "Advanced Rotation"};
 constexpr const char* kResizeType[] = {"All Images", "Large Images"};
@@ -595,10 +595,10 @@ constexpr int kControlX = 170;
 constexpr int kControlWidth = 250;
 constexpr int kControlHeight = 24;
 constexpr int kGap = 6;
-constexpr int kSpinWidth = 100;  // spin field of a value pair
-constexpr int kUnitWidth = 86;   // unit list of a number field
-constexpr int kMoreWidth = 28;   // the "..." buttons
-constexpr int kSubPanelY = 40;   // sub-panels start below the page's first row
+constexpr int kSpinWidth = 100; // spin field of a value pair
+constexpr int kUnitWidth = 86;  // unit list of a number field
+constexpr int kMoreWidth = 28;  // the "..." buttons
+constexpr int kSubPanelY = 40;  // sub-panels start below the page's first row
 constexpr int kScrollStep = 10;
 
 wxString Wx(const std::string& text) {
@@ -915,8 +915,7 @@ wxChoice* MakeChoice(wxWindow* parent, int x, int y, int width,
 }
 
 wxButton* MakeMoreButton(wxWindow* parent, int y) {
-    return new wxButton(parent, wxID_ANY, "...",
-                        wxPoint(kControlX + kControlWidth - kMoreWidth, y),
+    return new wxButton(parent, wxID_ANY, "...", wxPoint(kControlX + kControlWidth - kMoreWidth, y),
                         wxSize(kMoreWidth, kControlHeight), wxBU_EXACTFIT);
 }
 
@@ -928,8 +927,9 @@ void BuildRow(PagesState& state, size_t index, int y) {
     const std::string name = ControlName(row);
     const int x = kControlX, w = kControlWidth, h = kControlHeight;
 
-    built.label = new wxStaticText(parent, wxID_ANY, Wx(Pref(row.label)), wxPoint(kLabelX, y + 3),
-                                   wxSize(kLabelWidth, 20), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    built.label =
+        new wxStaticText(parent, wxID_ANY, Wx(Pref(row.label)), wxPoint(kLabelX, y + 3),
+                         wxSize(kLabelWidth, 20), wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
     built.label->SetName(Wx(name + ".label"));
 
     auto rulesOnEvent = [s](wxCommandEvent& e) {
@@ -981,8 +981,8 @@ void BuildRow(PagesState& state, size_t index, int y) {
         if (row.kind == K::DateTime) BindDateTime(state, index);
         break;
     case K::ImageFile: {
-        built.main = new wxTextCtrl(parent, wxID_ANY, "", wxPoint(x, y),
-                                    wxSize(w - kMoreWidth - kGap, h));
+        built.main =
+            new wxTextCtrl(parent, wxID_ANY, "", wxPoint(x, y), wxSize(w - kMoreWidth - kGap, h));
         wxButton* more = MakeMoreButton(parent, y);
         more->Bind(wxEVT_BUTTON, [s, index](wxCommandEvent&) {
             PickWatermarkImage(Field(s->rows[index]), s->dialog);
@@ -991,8 +991,8 @@ void BuildRow(PagesState& state, size_t index, int y) {
         break;
     }
     case K::Number: {
-        auto* field = new wxTextCtrl(parent, wxID_ANY, "", wxPoint(x, y),
-                                     wxSize(w - kUnitWidth - kGap, h));
+        auto* field =
+            new wxTextCtrl(parent, wxID_ANY, "", wxPoint(x, y), wxSize(w - kUnitWidth - kGap, h));
         field->SetValidator(wxTextValidator(wxFILTER_DIGITS));
         built.main = field;
         built.second = MakeChoice(parent, x + w - kUnitWidth, y, kUnitWidth, row.entries);
@@ -1009,8 +1009,8 @@ void BuildRow(PagesState& state, size_t index, int y) {
         const wxSize size(kSpinWidth, h);
         const long style = wxSP_ARROW_KEYS | wxTE_PROCESS_ENTER | wxALIGN_LEFT;
         if (row.kind == K::GammaPair) {
-            auto* spin = new wxSpinCtrlDouble(parent, wxID_ANY, "", at, size, style, 0.01, 9.99,
-                                              1.0, 0.01);
+            auto* spin =
+                new wxSpinCtrlDouble(parent, wxID_ANY, "", at, size, style, 0.01, 9.99, 1.0, 0.01);
             spin->SetDigits(2);
             built.second = spin;
         } else {
@@ -1029,9 +1029,9 @@ void BuildRow(PagesState& state, size_t index, int y) {
         });
         break;
     case K::ColourList:
-        built.colourList.list = new wxBitmapComboBox(parent, wxID_ANY, "", wxPoint(x, y),
-                                                     wxSize(w - kMoreWidth - kGap, h), 0, nullptr,
-                                                     wxCB_READONLY);
+        built.colourList.list =
+            new wxBitmapComboBox(parent, wxID_ANY, "", wxPoint(x, y),
+                                 wxSize(w - kMoreWidth - kGap, h), 0, nullptr, wxCB_READONLY);
         built.colourList.more = MakeMoreButton(parent, y);
         built.main = built.colourList.list;
         built.second = built.colourList.more;
@@ -1058,9 +1058,9 @@ void BuildRow(PagesState& state, size_t index, int y) {
     }
     built.main->SetName(Wx(name));
     if (built.second) {
-        const char* suffix = IsPairKind(row.kind)      ? ".spin"
-                             : row.kind == K::Number   ? ".unit"
-                                                       : ".more";
+        const char* suffix = IsPairKind(row.kind)    ? ".spin"
+                             : row.kind == K::Number ? ".unit"
+                                                     : ".more";
         built.second->SetName(Wx(name + suffix));
     }
     if (row.flags & kHiddenRow)

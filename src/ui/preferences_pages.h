@@ -55,13 +55,13 @@ bool IsPairKind(RowKind kind);
 
 struct PageRow {
     int page = 0;
-    const char* panel = "";   // "" for the page area, else the sub-panel's name
-    const char* label = "";   // label key, group "Preferences"
+    const char* panel = ""; // "" for the page area, else the sub-panel's name
+    const char* label = ""; // label key, group "Preferences"
     RowKind kind = RowKind::List;
-    FieldId field = FieldId::Count; // the setting it edits (Count: none)
+    FieldId field = FieldId::Count;            // the setting it edits (Count: none)
     std::span<const char* const> entries = {}; // list entries or unit entries (text keys)
-    FieldId other = FieldId::Count; // unit setting, or the list setting of a picker
-    int lo = 0, hi = 0;             // range of value pairs
+    FieldId other = FieldId::Count;            // unit setting, or the list setting of a picker
+    int lo = 0, hi = 0;                        // range of value pairs
     Depend depend = {};
     unsigned flags = 0;
 };
@@ -96,9 +96,9 @@ struct BuiltRow {
     ColourRow colour;
     ColourList colourList;
     FontList fontList;
-    int64_t filled = 0;           // the value the row was filled with
-    std::string filledText;       // the text a date-and-time field was filled with
-    std::string validText;        // its last text that was a date and time
+    int64_t filled = 0;              // the value the row was filled with
+    std::string filledText;          // the text a date-and-time field was filled with
+    std::string validText;           // its last text that was a date and time
     std::vector<std::string> themes; // theme names in list order
 };
 

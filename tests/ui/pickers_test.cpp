@@ -54,10 +54,14 @@ TEST(ColourCaptions, NamedColoursAndOthers) {
         const char* hex;
         const char* caption;
     } cases[] = {
-        {"FFFFFF", "White"},         {"ffffff", "White"}, {"FF8000", "Orange"},
-        {"1A2B3C", "Color #1A2B3C"}, {"1a2b3c", "Color #1A2B3C"},
+        {"FFFFFF", "White"},
+        {"ffffff", "White"},
+        {"FF8000", "Orange"},
+        {"1A2B3C", "Color #1A2B3C"},
+        {"1a2b3c", "Color #1A2B3C"},
         {"FFF", "Black"}, // any other length is black
-        {"", "Black"},               {"8000FF", "Violet"},
+        {"", "Black"},
+        {"8000FF", "Violet"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ColourCaption(c.hex), c.caption) << c.hex;
@@ -70,9 +74,9 @@ TEST(FontFlags, StyleFlagsOfTheFontDialogsChoice) {
         bool bold, italic, underline, strikeOut;
         int flags;
     } cases[] = {
-        {false, false, false, false, 0}, {true, false, false, false, 256},
+        {false, false, false, false, 0},  {true, false, false, false, 256},
         {false, true, false, false, 512}, {true, true, false, false, 768},
-        {true, false, true, false, 260}, {false, false, false, true, 8},
+        {true, false, true, false, 260},  {false, false, false, true, 8},
     };
     for (const Case& c : cases) {
         FontChoice font;

@@ -19,11 +19,10 @@ RgbImage ConvertOnTheCommandLine(const std::string& input, const std::string& op
     TempFolder run;
     std::filesystem::create_directory(run.File("out"));
     std::filesystem::create_directory(run.File("runtime"));
-    const CommandResult r =
-        RunCommand("env XDG_RUNTIME_DIR=" + ShellQuote(run.File("runtime")) +
-                   " XDG_CONFIG_HOME=" + ShellQuote(run.path) + " " + ShellQuote(BrelvixPath()) +
-                   " -q -i " + ShellQuote(input) + " -o " + ShellQuote(run.File("out")) + " " +
-                   options);
+    const CommandResult r = RunCommand("env XDG_RUNTIME_DIR=" + ShellQuote(run.File("runtime")) +
+                                       " XDG_CONFIG_HOME=" + ShellQuote(run.path) + " " +
+                                       ShellQuote(BrelvixPath()) + " -q -i " + ShellQuote(input) +
+                                       " -o " + ShellQuote(run.File("out")) + " " + options);
     EXPECT_EQ(r.status, 0) << r.err;
     return DecodeWith("magick", run.File("out/picture.pcx"));
 }

@@ -102,8 +102,8 @@ TEST_F(PreferencesLayoutTest, NothingClippedOverlappingOrOutsideItsPage) {
         CheckPanel(area, "page " + std::to_string(page));
         for (wxWindow* panel : SubPanels(area)) {
             ShowOnly(panel);
-            CheckPanel(area, "page " + std::to_string(page) + " with " +
-                                 panel->GetName().utf8_string());
+            CheckPanel(area,
+                       "page " + std::to_string(page) + " with " + panel->GetName().utf8_string());
             CheckPanel(panel, panel->GetName().utf8_string());
         }
     }
@@ -139,8 +139,8 @@ TEST_F(PreferencesLayoutTest, TabMovesThroughTheRowsInOrder) {
         {0, {"language", "updateRange", "saveWindowPosition", "defaultsButton"}},
         {5,
          {"imageBrightness", "imageBrightness.spin", "imageContrast", "imageContrast.spin",
-          "imageGamma", "imageGamma.spin", "imageInvert", "doImageGreyscale",
-          "doImageThreshold", "defaultsButton"}},
+          "imageGamma", "imageGamma.spin", "imageInvert", "doImageGreyscale", "doImageThreshold",
+          "defaultsButton"}},
         {7,
          {"doWatermark", "text", "font", "font.more", "fontSize", "fontSize.unit", "fontLeading",
           "fontLeading.unit", "fontColor", "fontColor.more", "fontStyle", "fontEffect",

@@ -63,7 +63,8 @@ std::map<FieldId, std::string> NonDefaultValues() {
                 value = "zzother";
             else if (row && row->kind == RowKind::Language)
                 value = "de";
-            else if (row && (row->kind == RowKind::InputFormat || row->kind == RowKind::OutputFormat))
+            else if (row &&
+                     (row->kind == RowKind::InputFormat || row->kind == RowKind::OutputFormat))
                 value = "tga"; // no other format is offered: OK writes the first one
             else
                 value = GetString(def, gSettings) + "x";
@@ -185,8 +186,8 @@ namespace {
 // lists live only in the record.
 bool WrittenToFile(const OptionDef& def) {
     if (!*def.format) return true;
-    const auto active = std::string_view(def.group) == "Input" ? ActiveInputFormats()
-                                                               : ActiveOutputFormats();
+    const auto active =
+        std::string_view(def.group) == "Input" ? ActiveInputFormats() : ActiveOutputFormats();
     return std::find(active.begin(), active.end(), def.format) != active.end();
 }
 

@@ -140,9 +140,9 @@ TEST_F(PreferencesRulesTest, TrackBarMovesAndSpinArrows) {
         int track;
         const char* text;
     } cases[] = {
-        {FieldId::imageGamma, 10, 2, "0.02"},      {FieldId::imageGamma, 10, 3, "0.03"},
-        {FieldId::imageGamma, 36, 2, "0.02"},      {FieldId::imageBrightness, 10, 101, "1"},
-        {FieldId::imageBrightness, 36, 100, "0"},  {FieldId::imageBrightness, 36, 99, "-1"},
+        {FieldId::imageGamma, 10, 2, "0.02"},     {FieldId::imageGamma, 10, 3, "0.03"},
+        {FieldId::imageGamma, 36, 2, "0.02"},     {FieldId::imageBrightness, 10, 101, "1"},
+        {FieldId::imageBrightness, 36, 100, "0"}, {FieldId::imageBrightness, 36, 99, "-1"},
     };
     for (const Case& c : cases) {
         wxWindow* spin = SpinOf(c.field);
@@ -190,14 +190,14 @@ TEST_F(PreferencesRulesTest, TypedNumberFieldsAreClampedToTheirSetting) {
 TEST_F(PreferencesRulesTest, DependentRowsAreGreyedOutButWritten) {
     SelectPage(4);
     Choose("doImageRotation", "on");
-    for (FieldId f : {FieldId::imageRotationType, FieldId::imageRotation,
-                      FieldId::imageRotationBackColor})
+    for (FieldId f :
+         {FieldId::imageRotationType, FieldId::imageRotation, FieldId::imageRotationBackColor})
         EXPECT_TRUE(Enabled(f));
     PutIn("imageRotation.spin", "90");
     PutIn("imageRotationType", "Advanced");
     Choose("doImageRotation", "off");
-    for (FieldId f : {FieldId::imageRotationType, FieldId::imageRotation,
-                      FieldId::imageRotationBackColor}) {
+    for (FieldId f :
+         {FieldId::imageRotationType, FieldId::imageRotation, FieldId::imageRotationBackColor}) {
         EXPECT_FALSE(Enabled(f));
         EXPECT_FALSE(ControlOf(f, ".label")->IsEnabled());
     }
@@ -266,13 +266,13 @@ TEST_F(PreferencesRulesTest, RawLoadAsEnablesItsRows) {
         const char* loadAs;
         bool sizes, toneMapping;
     } cases[] = {
-        {"Auto", false, false},          {"RGB 8-bit", true, false},
-        {"RGB 16-bit", true, false},     {"RGB 24-bit", false, false},
-        {"RGB 48-bit (HS)", false, true}, {"RGB 48-bit", false, true},
+        {"Auto", false, false},       {"RGB 8-bit", true, false},       {"RGB 16-bit", true, false},
+        {"RGB 24-bit", false, false}, {"RGB 48-bit (HS)", false, true}, {"RGB 48-bit", false, true},
     };
     for (const Case& c : cases) {
         Choose("rawLoadAs", c.loadAs);
-        for (FieldId f : {FieldId::rawHeaderSize, FieldId::rawImageWidth, FieldId::rawImageHeight}) {
+        for (FieldId f :
+             {FieldId::rawHeaderSize, FieldId::rawImageWidth, FieldId::rawImageHeight}) {
             EXPECT_EQ(Enabled(f), c.sizes) << c.loadAs;
             EXPECT_EQ(ControlOf(f, ".unit")->IsEnabled(), c.sizes) << c.loadAs;
             EXPECT_EQ(ControlOf(f, ".label")->IsEnabled(), c.sizes) << c.loadAs;
@@ -328,14 +328,20 @@ TEST(ValueTexts, NumbersGammaAndDates) {
     struct IntCase {
         const char* text;
         int64_t value;
-    } ints[] = {{"", 0},    {"abc", 0},        {"42", 42},           {"-7", -7},
-                {"12ab3", 12}, {"+5", 5},      {"99999999999", 1000}, {"-99999999999", -1000}};
+    } ints[] = {{"", 0},
+                {"abc", 0},
+                {"42", 42},
+                {"-7", -7},
+                {"12ab3", 12},
+                {"+5", 5},
+                {"99999999999", 1000},
+                {"-99999999999", -1000}};
     for (const IntCase& c : ints)
         EXPECT_EQ(ReadClampedInteger(c.text, -1000, 1000), c.value) << c.text;
     struct GammaCase {
         const char* text;
         int position;
-    } gammas[] = {{"2.5", 250}, {"0", 1}, {"12", 999}, {"abc", 1}, {"1.006", 101},
+    } gammas[] = {{"2.5", 250},  {"0", 1},   {"12", 999},  {"abc", 1}, {"1.006", 101},
                   {"0.994", 99}, {"nan", 1}, {"inf", 999}, {"-3", 1}};
     for (const GammaCase& c : gammas)
         EXPECT_EQ(GammaPosition(c.text), c.position) << c.text;
@@ -349,14 +355,10 @@ TEST(ValueTexts, NumbersGammaAndDates) {
         const char* text;
         bool valid;
         int32_t date;
-    } dates[] = {{"2024/02/29 13:45", true, 1709214300},
-                 {" 1970/01/01 00:00 ", true, 0},
-                 {"2023/02/29 13:45", false, 0},
-                 {"2024/13/01 00:00", false, 0},
-                 {"2024/01/01 24:00", false, 0},
-                 {"2024/01/01", false, 0},
-                 {"2024/01/01 10:00x", false, 0},
-                 {"2100/01/01 00:00", false, 0}};
+    } dates[] = {{"2024/02/29 13:45", true, 1709214300}, {" 1970/01/01 00:00 ", true, 0},
+                 {"2023/02/29 13:45", false, 0},         {"2024/13/01 00:00", false, 0},
+                 {"2024/01/01 24:00", false, 0},         {"2024/01/01", false, 0},
+                 {"2024/01/01 10:00x", false, 0},        {"2100/01/01 00:00", false, 0}};
     for (const DateCase& c : dates) {
         int32_t date = -1;
         EXPECT_EQ(ReadDateTimeText(c.text, date), c.valid) << c.text;
@@ -432,8 +434,9 @@ TEST_F(PreferencesRulesTest, ListsOutsideTheirEntriesKeepTheStoredValue) {
         FieldId field;
         int stored;
     } cases[] = {
-        {FieldId::fontStyle, 9},       {FieldId::textPosition, 12}, {FieldId::updateRange, 7},
-        {FieldId::uiSize, 4},          {FieldId::doWatermark, -1},  {FieldId::imageWidthUnit, 5},
+        {FieldId::fontStyle, 9},         {FieldId::textPosition, 12},
+        {FieldId::updateRange, 7},       {FieldId::uiSize, 4},
+        {FieldId::doWatermark, -1},      {FieldId::imageWidthUnit, 5},
         {FieldId::outFoldersHistory, 3}, {FieldId::textSize, 1},
     };
     for (const Case& c : cases)
