@@ -59,7 +59,10 @@ constexpr const char* kStyle =
     ".brelvix-compact combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
     ".brelvix-compact button { min-height: 0; min-width: 0; padding: 1px 4px; }\n"
     ".brelvix-compact button.image-button { padding: 1px; }\n"
-    ".brelvix-compact checkbutton { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
+    ".brelvix-compact checkbutton { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
+    ".brelvix-compact spinbutton { min-height: 0; padding-top: 0; padding-bottom: 0; }\n"
+    ".brelvix-compact spinbutton button { min-height: 0; padding: 0 4px; }\n"
+    ".brelvix-compact scale { padding-top: 5px; padding-bottom: 5px; }\n";
 
 void InstallStyleSheet() {
     static bool installed = false;

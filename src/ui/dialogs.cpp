@@ -108,7 +108,7 @@ bool ChooseFont(FontChoice& font, wxWindow* parent) {
     const wxFont chosen = dialog.GetFontData().GetChosenFont();
     font.family = chosen.GetFaceName().utf8_string();
     font.points = chosen.GetPointSize();
-    font.bold = chosen.GetWeight() >= wxFONTWEIGHT_BOLD;
+    font.bold = chosen.GetWeight() == wxFONTWEIGHT_BOLD;
     font.italic = chosen.GetStyle() != wxFONTSTYLE_NORMAL;
     font.underline = chosen.GetUnderlined();
     font.strikeOut = chosen.GetStrikethrough();

@@ -14,7 +14,7 @@ enum class MessageKind { Warning, Error, Information, Question };
 struct FontChoice {
     std::string family;
     int points = 10;
-    bool bold = false;
+    bool bold = false; // the weight is exactly bold
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;

@@ -6,6 +6,7 @@
 #include "themes/themes.h"
 #include "ui/convert_window.h"
 #include "ui/main_window.h"
+#include "ui/preferences.h"
 #include "ui/selection.h"
 #include "ui/window_mode.h"
 #include "ui_test_support.h"
@@ -296,7 +297,12 @@ TEST_F(MainWindowTest, OutputFormatOptionsButtonAsksForPageThree) {
     wxCommandEvent click(wxEVT_BUTTON, Main().fieldButtons[2]->GetId());
     click.SetEventObject(Main().fieldButtons[2]);
     Main().fieldButtons[2]->GetEventHandler()->ProcessEvent(click);
-    EXPECT_EQ(gJob.preferencesStartPage, 3);
+    // The Preferences dialog opens on the Output page and sets the start page back to 0.
+    ASSERT_NE(PreferencesDialog(), nullptr);
+    EXPECT_TRUE(PreferencesDialog()->FindWindow("page3")->IsShown());
+    EXPECT_EQ(gJob.preferencesStartPage, 0);
+    PreferencesEvent(PreferencesEventKind::Cancel);
+    gJob.preferencesStartPage = 3;
     SendMenuCommand(kCmdNew);
     EXPECT_EQ(gJob.preferencesStartPage, 0);
 }
