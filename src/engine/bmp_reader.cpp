@@ -158,7 +158,9 @@ Reason ReadFacts(int fd, BmpFacts& f) {
             form = &hf;
             break;
         }
-    if (!form) return size < 12 ? Reason::kBadHeader : Reason::kUnsupportedHeader;
+    // A size between the known ones may be a form this reader does not know; no
+    // header is shorter than 12 bytes or longer than 124.
+    if (!form) return size < 12 || size > 124 ? Reason::kBadHeader : Reason::kUnsupportedHeader;
     if (f.fileSize < kFileHeader + size) return Reason::kTruncated;
 
     // Fields past the end of a short OS/2 2.x header read as zero.

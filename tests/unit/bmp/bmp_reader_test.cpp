@@ -201,8 +201,10 @@ const BadFile kBadFiles[] = {
      [](const std::string& p) {
          return Write(p, Patched(Bmp({.bpp = 1, .headerSize = 64}, 13, 7, 2), 30, 3));
      }},
-    {"header_size_200", Reason::kUnsupportedHeader,
+    {"header_size_200", Reason::kBadHeader,
      [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 14, 200)); }},
+    {"header_size_100", Reason::kUnsupportedHeader,
+     [](const std::string& p) { return Write(p, Patched(Bmp({.bpp = 24}), 14, 100)); }},
     {"overlapping_masks", Reason::kBadMasks,
      [](const std::string& p) {
          return Write(p, Bmp({.bpp = 16, .compression = 3, .masks = {0xF800, 0x0FE0, 0x1F, 0}}));
