@@ -4,7 +4,6 @@
 #include <array>
 #include <bit>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,11 +12,13 @@
 
 namespace {
 
+// Stored BMP lines have FreeImage's own line layout (bottom line first, padded to 4
+// bytes, blue before green before red), so they are read straight into its bitmaps.
+static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_GREEN == 1 && FI_RGBA_RED == 2 && FI_RGBA_ALPHA == 3);
+
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 constexpr uint64_t kFileHeader = 14;
-constexpr uint32_t kInfoHeader = 40;
 constexpr std::array<uint32_t, 4> kMasks555 = {0x7C00, 0x03E0, 0x001F, 0};
-constexpr std::array<uint32_t, 4> kMasks565 = {0xF800, 0x07E0, 0x001F, 0};
 constexpr std::array<uint32_t, 4> kMasks888 = {0xFF0000, 0xFF00, 0xFF, 0};
 
 // The information headers this reader knows, by size. OS/2 1.x has 16-bit sizes
@@ -40,19 +41,22 @@ constexpr HeaderForm kHeaderForms[] = {
     {16, 64, true, 4, 0},    // OS/2 2.x, after the exact sizes above
 };
 
-// Who decodes the pixels.
-enum class Decoder { FreeImage, BitFields, Rle };
+// Who decodes the pixels: stored lines copied as they are, bit fields scaled to 8
+// bits a channel, or run-length codes.
+enum class Decoder { Lines, BitFields, Rle };
+constexpr int kDepths[] = {1, 4, 8, 16, 24, 32};
+constexpr uint32_t kCompressions[] = {kRgb, kRle8, kRle4, kBitFields, kAlphaBitFields};
 constexpr struct {
     int bpp;
     uint32_t compression;
     Decoder decoder;
 } kPixelForms[] = {
-    {1, kRgb, Decoder::FreeImage},
-    {4, kRgb, Decoder::FreeImage},
-    {8, kRgb, Decoder::FreeImage},
-    {16, kRgb, Decoder::FreeImage},
-    {24, kRgb, Decoder::FreeImage},
-    {32, kRgb, Decoder::FreeImage},
+    {1, kRgb, Decoder::Lines},
+    {4, kRgb, Decoder::Lines},
+    {8, kRgb, Decoder::Lines},
+    {16, kRgb, Decoder::BitFields},
+    {24, kRgb, Decoder::Lines},
+    {32, kRgb, Decoder::Lines},
     {4, kRle4, Decoder::Rle},
     {8, kRle8, Decoder::Rle},
     {16, kBitFields, Decoder::BitFields},
@@ -81,7 +85,7 @@ struct BmpFacts {
     int paletteEntryBytes = 4;
     int paletteEntries = 0;
     uint64_t stride = 0; // bytes of one stored line of uncompressed pixels
-    Decoder decoder = Decoder::FreeImage;
+    Decoder decoder = Decoder::Lines;
     Alpha alpha = Alpha::Keep;
 };
 
@@ -90,14 +94,6 @@ uint32_t Get16(const uint8_t* p) {
 }
 uint32_t Get32(const uint8_t* p) {
     return Get16(p) | Get16(p + 2) << 16;
-}
-void Put16(std::string& out, uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& out, uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
 }
 
 struct FileHandle {
@@ -110,18 +106,20 @@ struct FileHandle {
     }
 };
 
-// Reads exactly size bytes at offset; false at the end of the file or on an error.
-bool ReadAt(int fd, void* buffer, size_t size, uint64_t offset) {
+// Reads exactly size bytes at offset: kTruncated at the end of the file, the
+// system's reason on an error.
+Reason ReadAt(int fd, void* buffer, size_t size, uint64_t offset) {
     auto* out = static_cast<uint8_t*>(buffer);
     while (size > 0) {
         ssize_t n = pread(fd, out, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return ReasonFromErrno(errno, Reason::kReadError);
+        if (n == 0) return Reason::kTruncated;
         out += n;
         size -= static_cast<size_t>(n);
         offset += static_cast<uint64_t>(n);
     }
-    return true;
+    return Reason::kNone;
 }
 
 // A mask is a run of set bits within the pixel.
@@ -143,13 +141,15 @@ bool CheckMasks(BmpFacts& f) {
     return true;
 }
 
-// Reads and checks the headers; false for anything but a consistent BMP of a
-// size this program accepts.
-bool ReadFacts(int fd, BmpFacts& f) {
+// Reads and checks the headers: kNone for a consistent BMP of a size this program
+// accepts, else what is wrong with the file.
+Reason ReadFacts(int fd, BmpFacts& f) {
     uint8_t head[kFileHeader + 124 + 16] = {};
-    if (f.fileSize < kFileHeader + 12) return false;
-    if (!ReadAt(fd, head, std::min<uint64_t>(sizeof head, f.fileSize), 0)) return false;
-    if (head[0] != 'B' || head[1] != 'M') return false;
+    if (Reason r = ReadAt(fd, head, std::min<uint64_t>(sizeof head, f.fileSize), 0);
+        r != Reason::kNone)
+        return r;
+    // Shorter than the smallest headers, it is no BMP whatever its first bytes.
+    if (f.fileSize < kFileHeader + 12 || head[0] != 'B' || head[1] != 'M') return Reason::kNotBmp;
     f.dataOffset = Get32(head + 10);
     const uint32_t size = Get32(head + 14);
     const HeaderForm* form = nullptr;
@@ -158,7 +158,10 @@ bool ReadFacts(int fd, BmpFacts& f) {
             form = &hf;
             break;
         }
-    if (!form || f.fileSize < kFileHeader + size) return false;
+    // A size between the known ones may be a form this reader does not know; no
+    // header is shorter than 12 bytes or longer than 124.
+    if (!form) return size < 12 || size > 124 ? Reason::kBadHeader : Reason::kUnsupportedHeader;
+    if (f.fileSize < kFileHeader + size) return Reason::kTruncated;
 
     // Fields past the end of a short OS/2 2.x header read as zero.
     const uint8_t* h = head + kFileHeader;
@@ -178,40 +181,47 @@ bool ReadFacts(int fd, BmpFacts& f) {
         f.compression = field(16);
         colours = field(32);
     }
-    if (planes != 1 || width <= 0 || height == 0) return false;
+    // The most negative height has no positive counterpart in the field.
+    if (planes != 1 || width <= 0 || height == 0 || height == INT32_MIN) return Reason::kBadHeader;
     f.topDown = height < 0;
     height = f.topDown ? -height : height;
-    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) return false;
+    if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels)
+        return Reason::kTooLarge;
     f.width = static_cast<int>(width);
     f.height = static_cast<int>(height);
-    if (form->os2 && f.compression > kRle4) return false;
 
+    if (std::find(std::begin(kDepths), std::end(kDepths), f.bpp) == std::end(kDepths))
+        return Reason::kUnsupportedDepth;
+    if ((form->os2 && f.compression > kRle4) ||
+        std::find(std::begin(kCompressions), std::end(kCompressions), f.compression) ==
+            std::end(kCompressions))
+        return Reason::kUnsupportedCompression;
     const auto* pixelForm =
         std::find_if(std::begin(kPixelForms), std::end(kPixelForms), [&](const auto& p) {
             return p.bpp == f.bpp && p.compression == f.compression;
         });
-    if (pixelForm == std::end(kPixelForms)) return false;
+    // A known compression on a depth it does not apply to (RLE8 on 24 bits).
+    if (pixelForm == std::end(kPixelForms)) return Reason::kBadHeader;
     f.decoder = pixelForm->decoder;
 
     // Bit-field masks: in the header from 52 bytes on, else after it.
     uint64_t headerEnd = kFileHeader + size;
-    if (f.decoder == Decoder::BitFields) {
+    if (f.compression == kBitFields || f.compression == kAlphaBitFields) {
         int count = f.compression == kAlphaBitFields ? 4 : 3;
         const uint8_t* m = h + 40;
         if (form->masksInHeader == 0) {
             headerEnd += 4 * count;
-            if (f.fileSize < headerEnd) return false;
+            if (f.fileSize < headerEnd) return Reason::kTruncated;
         } else {
             count = form->masksInHeader;
         }
         for (int i = 0; i < count; ++i)
             f.masks[i] = Get32(m + 4 * i);
-        if (!CheckMasks(f)) return false;
-        // The masks FreeImage reads right.
+        if (!CheckMasks(f)) return Reason::kBadMasks;
+        // Bytes in the usual order are copied as they are.
         std::array<uint32_t, 4> rgb = {f.masks[0], f.masks[1], f.masks[2], 0};
-        if (f.bpp == 16 && (rgb == kMasks555 || rgb == kMasks565)) f.decoder = Decoder::FreeImage;
         if (f.bpp == 32 && rgb == kMasks888 && (f.masks[3] == 0 || f.masks[3] == 0xFF000000u))
-            f.decoder = Decoder::FreeImage;
+            f.decoder = Decoder::Lines;
     } else if (f.bpp == 16) {
         f.masks = kMasks555;
     } else if (f.bpp == 32) {
@@ -220,190 +230,125 @@ bool ReadFacts(int fd, BmpFacts& f) {
     }
     if (f.bpp == 32) f.alpha = f.masks[3] == 0 ? Alpha::Opaque : Alpha::OpaqueIfClear;
 
-    // The palette lies between the header and the pixel data.
+    // The palette lies between the header and the pixel data: as many entries as
+    // the header declares (all of them when it says 0 or more than the depth
+    // holds), but no more than fit before the pixel data.
+    if (f.dataOffset < headerEnd) return Reason::kBadHeader;
     if (f.bpp <= 8) {
         const uint32_t full = 1u << f.bpp;
         const uint32_t declared = colours != 0 && colours <= full ? colours : full;
         f.paletteOffset = headerEnd;
         f.paletteEntryBytes = form->paletteEntryBytes;
-        if (f.dataOffset < f.paletteOffset) return false;
         uint64_t room = (f.dataOffset - f.paletteOffset) / f.paletteEntryBytes;
         f.paletteEntries = static_cast<int>(std::min<uint64_t>(declared, room));
-        if (f.paletteEntries == 0) return false;
-    } else if (f.dataOffset < headerEnd) {
-        return false;
+        if (f.paletteEntries == 0) return Reason::kBadPalette;
     }
 
-    if (f.dataOffset >= f.fileSize) return false;
+    if (f.dataOffset >= f.fileSize) return Reason::kTruncated;
     const uint64_t dataBytes = f.fileSize - f.dataOffset;
     const uint64_t pixels = static_cast<uint64_t>(f.width) * static_cast<uint64_t>(f.height);
-    if (f.decoder == Decoder::Rle) {
-        return pixels <= kRleBasePixels + kRlePixelsPerByte * dataBytes;
-    }
+    // An RLE file far shorter than any encoding of its picture is cut short (or
+    // made to look large).
+    if (f.decoder == Decoder::Rle)
+        return pixels <= kRleBasePixels + kRlePixelsPerByte * dataBytes ? Reason::kNone
+                                                                        : Reason::kTruncated;
     f.stride = (static_cast<uint64_t>(f.width) * f.bpp + 31) / 32 * 4;
-    return f.stride * static_cast<uint64_t>(f.height) <= dataBytes;
+    return f.stride * static_cast<uint64_t>(f.height) <= dataBytes ? Reason::kNone
+                                                                   : Reason::kTruncated;
 }
 
-// The palette as stored in the file.
-bool ReadPalette(int fd, const BmpFacts& f, std::vector<RGBQUAD>& palette) {
+// The palette as stored in the file, in 2^bpp entries (those the file leaves out
+// are black).
+Reason ReadPalette(int fd, const BmpFacts& f, std::vector<RGBQUAD>& palette) {
     std::vector<uint8_t> bytes(static_cast<size_t>(f.paletteEntries) * f.paletteEntryBytes);
-    if (!ReadAt(fd, bytes.data(), bytes.size(), f.paletteOffset)) return false;
+    if (Reason r = ReadAt(fd, bytes.data(), bytes.size(), f.paletteOffset); r != Reason::kNone)
+        return r;
     palette.assign(static_cast<size_t>(1) << f.bpp, RGBQUAD{0, 0, 0, 0});
     for (int i = 0; i < f.paletteEntries; ++i) {
         const uint8_t* e = &bytes[static_cast<size_t>(i) * f.paletteEntryBytes];
         palette[i] = RGBQUAD{e[0], e[1], e[2], 0};
     }
-    return true;
+    return Reason::kNone;
 }
 
-// ---- FreeImage reading through a stream with a rewritten header ----
-
-// Serves the 40-byte form of the headers, then the file's pixel data from its own
-// offset, so FreeImage reads the pixels straight from the file into its bitmap.
-struct HeaderStream {
-    int fd = -1;
-    std::string head;
-    uint64_t dataOffset = 0; // in the file
-    uint64_t size = 0;       // of the stream: head and pixel data
-    uint64_t pos = 0;
-    bool shortRead = false;
-};
-
-unsigned DLL_CALLCONV StreamRead(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    auto* s = static_cast<HeaderStream*>(handle);
-    if (size == 0) return 0;
-    const uint64_t wanted = uint64_t{size} * count;
-    const uint64_t avail = s->pos < s->size ? s->size - s->pos : 0;
-    uint64_t n = std::min(wanted, avail) / size * size;
-    auto* out = static_cast<uint8_t*>(buffer);
-    uint64_t done = 0;
-    if (s->pos < s->head.size()) {
-        uint64_t part = std::min<uint64_t>(n, s->head.size() - s->pos);
-        std::memcpy(out, s->head.data() + s->pos, part);
-        done = part;
-    }
-    if (done < n &&
-        !ReadAt(s->fd, out + done, n - done, s->dataOffset + (s->pos + done - s->head.size()))) {
-        s->shortRead = true;
-        return 0;
-    }
-    s->pos += n;
-    if (n < wanted) s->shortRead = true;
-    return static_cast<unsigned>(n / size);
+// The bitmap the pixels go to; kOutOfMemory when it cannot be had.
+Reason Allocate(Image& image, const BmpFacts& f, int bpp, const std::vector<RGBQUAD>& palette) {
+    image.Reset(FreeImage_Allocate(f.width, f.height, bpp));
+    if (!image) return Reason::kOutOfMemory;
+    if (bpp <= 8) std::copy(palette.begin(), palette.end(), FreeImage_GetPalette(image.get()));
+    return Reason::kNone;
 }
 
-unsigned DLL_CALLCONV StreamWrite(void*, unsigned, unsigned, fi_handle) {
-    return 0;
+// The bitmap line for the file's r-th stored line.
+BYTE* LineFor(const Image& image, const BmpFacts& f, int r) {
+    return FreeImage_GetScanLine(image.get(), f.topDown ? f.height - 1 - r : r);
 }
 
-int DLL_CALLCONV StreamSeek(fi_handle handle, long offset, int origin) {
-    auto* s = static_cast<HeaderStream*>(handle);
-    int64_t base = origin == SEEK_SET   ? 0
-                   : origin == SEEK_CUR ? static_cast<int64_t>(s->pos)
-                                        : static_cast<int64_t>(s->size);
-    if (offset < -base) return -1;
-    s->pos = static_cast<uint64_t>(base + offset);
-    return 0;
+// Uncompressed pixels in FreeImage's layout, read line by line into the bitmap.
+Reason ReadLines(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette, Image& image) {
+    if (Reason r = Allocate(image, f, f.bpp, palette); r != Reason::kNone) return r;
+    const size_t bytes = std::min<size_t>(f.stride, FreeImage_GetPitch(image.get()));
+    for (int r = 0; r < f.height; ++r)
+        if (Reason why = ReadAt(fd, LineFor(image, f, r), bytes, f.dataOffset + f.stride * r);
+            why != Reason::kNone)
+            return why;
+    return Reason::kNone;
 }
 
-long DLL_CALLCONV StreamTell(fi_handle handle) {
-    return static_cast<long>(static_cast<HeaderStream*>(handle)->pos);
-}
-
-// The BITMAPFILEHEADER, BITMAPINFOHEADER, masks and palette FreeImage reads.
-std::string RewrittenHead(const BmpFacts& f, const std::vector<RGBQUAD>& palette) {
-    const bool fields565 = f.bpp == 16 && f.masks[0] == kMasks565[0];
-    const uint64_t dataBytes = f.stride * static_cast<uint64_t>(f.height);
-    std::string info;
-    Put32(info, kInfoHeader);
-    Put32(info, static_cast<uint32_t>(f.width));
-    Put32(info, static_cast<uint32_t>(f.topDown ? -f.height : f.height));
-    Put16(info, 1);
-    Put16(info, static_cast<uint32_t>(f.bpp));
-    Put32(info, fields565 ? kBitFields : kRgb);
-    Put32(info, static_cast<uint32_t>(dataBytes));
-    Put32(info, 0);
-    Put32(info, 0);
-    Put32(info, static_cast<uint32_t>(f.paletteEntries));
-    Put32(info, 0);
-    if (fields565)
-        for (int i = 0; i < 3; ++i)
-            Put32(info, kMasks565[i]);
-    for (int i = 0; i < f.paletteEntries; ++i) {
-        info += static_cast<char>(palette[i].rgbBlue);
-        info += static_cast<char>(palette[i].rgbGreen);
-        info += static_cast<char>(palette[i].rgbRed);
-        info += '\0';
-    }
-    const uint64_t offset = kFileHeader + info.size();
-    std::string head = "BM";
-    Put32(head, static_cast<uint32_t>(std::min<uint64_t>(offset + dataBytes, UINT32_MAX)));
-    Put32(head, 0);
-    Put32(head, static_cast<uint32_t>(offset));
-    return head + info;
-}
-
-Image LoadWithFreeImage(int fd, const BmpFacts& f) {
-    std::vector<RGBQUAD> palette;
-    if (f.bpp <= 8 && !ReadPalette(fd, f, palette)) return {};
-    HeaderStream stream;
-    stream.fd = fd;
-    stream.head = RewrittenHead(f, palette);
-    stream.dataOffset = f.dataOffset;
-    stream.size = stream.head.size() + f.stride * static_cast<uint64_t>(f.height);
-    FreeImageIO io{StreamRead, StreamWrite, StreamSeek, StreamTell};
-    Image image(FreeImage_LoadFromHandle(FIF_BMP, &io, &stream, 0));
-    // A file that shrank while it was read.
-    if (stream.shortRead) image.Reset();
-    return image;
-}
-
-// ---- Pixels this reader decodes itself ----
-
-// One bit-field channel scaled to 8 bits.
-struct Channel {
-    uint32_t mask = 0;
-    int shift = 0;
-    int bits = 0;
-    std::array<uint8_t, 256> scale{};
-
-    explicit Channel(uint32_t m) : mask(m) {
-        if (m == 0) return;
-        shift = std::countr_zero(m);
-        bits = std::popcount(m);
-        if (bits <= 8) {
-            const uint32_t top = (1u << bits) - 1;
-            for (uint32_t q = 0; q <= top; ++q)
-                scale[q] = static_cast<uint8_t>((q * 255 + top / 2) / top);
+// One bit-field channel of n bits, scaled to 8 bits as round(v × 255 / (2^n − 1)),
+// for any n from 1 to 32 (in 64 bits, as v × 255 needs 40). Channels of up to 16
+// bits look their values up in a table.
+class Channel {
+  public:
+    explicit Channel(uint32_t mask) : mask_(mask) {
+        if (mask == 0) return;
+        shift_ = std::countr_zero(mask);
+        top_ = (uint64_t{1} << std::popcount(mask)) - 1;
+        if (top_ <= 0xFFFF) {
+            table_.resize(top_ + 1);
+            for (uint64_t v = 0; v <= top_; ++v)
+                table_[v] = Scale(v);
         }
     }
+    // An absent channel reads as full (an opaque alpha).
     uint8_t Value(uint32_t pixel) const {
-        uint32_t q = (pixel & mask) >> shift;
-        return bits > 8 ? static_cast<uint8_t>(q >> (bits - 8)) : scale[q];
+        if (top_ == 0) return 0xFF;
+        const uint32_t v = (pixel & mask_) >> shift_;
+        return v < table_.size() ? table_[v] : Scale(v);
     }
+
+  private:
+    // Rounds half up; 2^n − 1 is odd, so no value lies exactly half way.
+    uint8_t Scale(uint64_t v) const { return static_cast<uint8_t>((v * 255 + top_ / 2) / top_); }
+
+    uint32_t mask_ = 0;
+    int shift_ = 0;
+    uint64_t top_ = 0; // 2^n − 1
+    std::vector<uint8_t> table_;
 };
 
-// Pixels with masks FreeImage does not read: 16 bits become 24, 32 stay 32.
-Image DecodeBitFields(int fd, const BmpFacts& f) {
+// Bit-field pixels: 16 bits become 24 (there is no exact 16-bit form of other
+// widths, nor of 5-bit channels in 8-bit steps), 32 stay 32 with their alpha.
+Reason DecodeBitFields(int fd, const BmpFacts& f, Image& image) {
     const int outBytes = f.bpp == 32 ? 4 : 3;
-    Image image(FreeImage_Allocate(f.width, f.height, outBytes * 8, FI_RGBA_RED_MASK,
-                                   FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
-    if (!image) return {};
+    if (Reason r = Allocate(image, f, outBytes * 8, {}); r != Reason::kNone) return r;
     const Channel red(f.masks[0]), green(f.masks[1]), blue(f.masks[2]), alpha(f.masks[3]);
-    std::vector<uint8_t> row(f.stride);
+    std::vector<uint8_t> line(f.stride);
     for (int r = 0; r < f.height; ++r) {
-        if (!ReadAt(fd, row.data(), row.size(), f.dataOffset + f.stride * r)) return {};
-        BYTE* out = FreeImage_GetScanLine(image.get(), f.topDown ? f.height - 1 - r : r);
-        const uint8_t* in = row.data();
+        if (Reason why = ReadAt(fd, line.data(), line.size(), f.dataOffset + f.stride * r);
+            why != Reason::kNone)
+            return why;
+        BYTE* out = LineFor(image, f, r);
+        const uint8_t* in = line.data();
         for (int x = 0; x < f.width; ++x, out += outBytes) {
-            uint32_t v = f.bpp == 16 ? Get16(in + 2 * x) : Get32(in + 4 * x);
+            const uint32_t v = f.bpp == 16 ? Get16(in + 2 * x) : Get32(in + 4 * x);
             out[FI_RGBA_RED] = red.Value(v);
             out[FI_RGBA_GREEN] = green.Value(v);
             out[FI_RGBA_BLUE] = blue.Value(v);
-            if (outBytes == 4) out[FI_RGBA_ALPHA] = f.masks[3] ? alpha.Value(v) : 0xFF;
+            if (outBytes == 4) out[FI_RGBA_ALPHA] = alpha.Value(v);
         }
     }
-    return image;
+    return Reason::kNone;
 }
 
 // Reads the file in blocks, never past its end.
@@ -414,12 +359,17 @@ struct ByteSource {
     std::vector<uint8_t> block = std::vector<uint8_t>(64 * 1024);
     size_t have = 0;
     size_t at = 0;
+    Reason failure = Reason::kNone;
 
     bool Next(uint8_t& byte) {
         if (at == have) {
-            if (pos >= end) return false;
+            if (pos >= end) {
+                failure = Reason::kTruncated;
+                return false;
+            }
             have = static_cast<size_t>(std::min<uint64_t>(block.size(), end - pos));
-            if (!ReadAt(fd, block.data(), have, pos)) return false;
+            failure = ReadAt(fd, block.data(), have, pos);
+            if (failure != Reason::kNone) return false;
             pos += have;
             at = 0;
         }
@@ -430,10 +380,8 @@ struct ByteSource {
 
 // RLE8 and RLE4. Pixels a run leaves out keep colour 0; runs are cut at the end of
 // their line; a stream that stops before its end mark fails.
-Image DecodeRle(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette) {
-    Image image(FreeImage_Allocate(f.width, f.height, f.bpp));
-    if (!image) return {};
-    std::copy(palette.begin(), palette.end(), FreeImage_GetPalette(image.get()));
+Reason DecodeRle(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette, Image& image) {
+    if (Reason r = Allocate(image, f, f.bpp, palette); r != Reason::kNone) return r;
     BYTE* bits = FreeImage_GetBits(image.get());
     std::memset(bits, 0, static_cast<size_t>(FreeImage_GetPitch(image.get())) * f.height);
 
@@ -452,8 +400,8 @@ Image DecodeRle(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette) 
     };
     uint8_t count, code, a, b;
     while (y < f.height) {
-        line = FreeImage_GetScanLine(image.get(), f.topDown ? f.height - 1 - y : y);
-        if (!src.Next(count) || !src.Next(code)) return {};
+        line = LineFor(image, f, y);
+        if (!src.Next(count) || !src.Next(code)) return src.failure;
         if (count > 0) { // a run of one colour (RLE4: two alternating colours)
             for (int i = 0; i < count; ++i)
                 put(rle8 ? code : (i & 1 ? code & 15 : code >> 4));
@@ -463,13 +411,13 @@ Image DecodeRle(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette) 
         } else if (code == 1) { // end of bitmap
             break;
         } else if (code == 2) { // delta move
-            if (!src.Next(a) || !src.Next(b)) return {};
+            if (!src.Next(a) || !src.Next(b)) return src.failure;
             x = std::min(x + a, f.width);
             y += b;
         } else { // absolute run of code pixels, padded to a 16-bit boundary
             const int bytes = rle8 ? code : (code + 1) / 2;
             for (int i = 0; i < bytes; ++i) {
-                if (!src.Next(a)) return {};
+                if (!src.Next(a)) return src.failure;
                 if (rle8) {
                     put(a);
                 } else {
@@ -477,10 +425,10 @@ Image DecodeRle(int fd, const BmpFacts& f, const std::vector<RGBQUAD>& palette) 
                     if (2 * i + 1 < code) put(a & 15);
                 }
             }
-            if ((bytes & 1) && !src.Next(a)) return {};
+            if ((bytes & 1) && !src.Next(a)) return src.failure;
         }
     }
-    return image;
+    return Reason::kNone;
 }
 
 // A 32-bit picture whose fourth bytes are padding comes out opaque.
@@ -499,7 +447,6 @@ void SettleAlpha(FIBITMAP* dib, Alpha rule) {
         for (unsigned x = 0; x < width; ++x)
             p[4 * x + FI_RGBA_ALPHA] = 0xFF;
     }
-    FreeImage_SetTransparent(dib, FALSE);
 }
 
 // Opens the file and reads its headers; Reason::kNone when it is a BMP this reader takes.
@@ -510,7 +457,24 @@ Reason OpenBmp(const std::string& path, FileHandle& file, BmpFacts& f) {
     if (fstat(file.fd, &st) != 0) return ReasonFromErrno(errno, Reason::kReadError);
     if (!S_ISREG(st.st_mode)) return Reason::kNotRegularFile;
     f.fileSize = static_cast<uint64_t>(st.st_size);
-    if (!ReadFacts(file.fd, f)) return Reason::kNotBmp;
+    return ReadFacts(file.fd, f);
+}
+
+// Opens, checks and decodes the file into image.
+Reason Load(const std::string& path, Image& image, int& fileBitDepth) {
+    FileHandle file;
+    BmpFacts f;
+    if (Reason r = OpenBmp(path, file, f); r != Reason::kNone) return r;
+
+    std::vector<RGBQUAD> palette;
+    if (f.bpp <= 8)
+        if (Reason r = ReadPalette(file.fd, f, palette); r != Reason::kNone) return r;
+    Reason r = f.decoder == Decoder::Lines       ? ReadLines(file.fd, f, palette, image)
+               : f.decoder == Decoder::BitFields ? DecodeBitFields(file.fd, f, image)
+                                                 : DecodeRle(file.fd, f, palette, image);
+    if (r != Reason::kNone) return r;
+    SettleAlpha(image.get(), f.alpha);
+    fileBitDepth = f.bpp;
     return Reason::kNone;
 }
 
@@ -525,27 +489,12 @@ Reason InspectBmp(const std::string& path, int* width, int* height) {
     return reason;
 }
 
-Image LoadBmp(const std::string& path, Reason* why) {
-    Reason unused = Reason::kNone;
-    Reason& reason = why ? *why : unused;
-    FileHandle file;
-    BmpFacts f;
-    reason = OpenBmp(path, file, f);
-    if (reason != Reason::kNone) return {};
-
+Image LoadBmp(const std::string& path, Reason* why, int* fileBitDepth) {
     Image image;
-    if (f.decoder == Decoder::FreeImage) {
-        image = LoadWithFreeImage(file.fd, f);
-    } else if (f.decoder == Decoder::BitFields) {
-        image = DecodeBitFields(file.fd, f);
-    } else {
-        std::vector<RGBQUAD> palette;
-        if (ReadPalette(file.fd, f, palette)) image = DecodeRle(file.fd, f, palette);
-    }
-    if (!image || image.Width() != f.width || image.Height() != f.height) {
-        reason = Reason::kTruncated;
-        return {};
-    }
-    SettleAlpha(image.get(), f.alpha);
+    int depth = 0;
+    const Reason reason = Load(path, image, depth);
+    if (reason != Reason::kNone) image.Reset();
+    if (why) *why = reason;
+    if (fileBitDepth) *fileBitDepth = image ? depth : 0;
     return image;
 }

@@ -1,5 +1,5 @@
-// Reading BMP pictures safely: the header is checked before any decoder sees the
-// file, and variants that FreeImage refuses or misreads are read all the same.
+// Reading BMP pictures safely and exactly: the header is checked before any pixel is
+// read, and every variant is decoded here (FreeImage only holds the bitmap).
 //
 // Bounds. A file is refused, quickly and without decoding, when its header is
 // inconsistent (no "BM" mark, an unknown header size, zero or negative sizes, more
@@ -19,11 +19,13 @@
 //   giant picture are refused before anything is allocated.
 //
 // Memory and speed. The header and palette are read with a few small reads and the
-// file size is taken from the open file. Pixel data is never held twice: FreeImage
-// reads it straight from the file into its bitmap through a stream that serves a
-// rewritten 40-byte header followed by the file's own pixel bytes, and the pixels
-// this reader decodes itself (unusual bit-field masks, RLE) are read row by row or
-// through a small block buffer into the bitmap.
+// file size is taken from the open file. Pixel data is never held twice: stored
+// lines are read straight into the bitmap (they have its layout), bit fields line
+// by line and RLE through a small block buffer.
+//
+// Colours. A bit-field channel of n bits (1 to 32) holding v becomes the 8-bit
+// value round(v × 255 / (2^n − 1)), so its full value is 255 and 0 stays 0 for
+// every width; 8-bit channels and palettes are taken as they are.
 #pragma once
 
 #include "engine/image.h"
@@ -40,13 +42,20 @@ inline constexpr int kMaxSide = 65535;
 inline constexpr int64_t kRleBasePixels = int64_t{1} << 24; // 16 megapixels
 inline constexpr int64_t kRlePixelsPerByte = 256;
 
-// Loads a BMP file (whatever its extension) as FreeImage would give it: 1-, 4- and
-// 8-bit pictures with their palette, 16-bit 5-5-5 and 5-6-5 pictures as 16 bits,
-// 24 and 32 bits as they are; 16-bit pictures with other masks become 24-bit. A
-// 32-bit picture whose fourth bytes are all zero, or that has no alpha mask, comes
-// out opaque. An empty image when the file is missing, not a BMP, inconsistent,
-// truncated or too large; then why, when given, says which.
-Image LoadBmp(const std::string& path, Reason* why = nullptr);
+// Loads a BMP file (whatever its extension): 1-, 4- and 8-bit pictures with their
+// palette, 16-bit pictures (5-5-5, 5-6-5 or any other masks) as 24 bits, 24 bits as
+// they are, 32 bits as 32 with their alpha scaled to 8 bits. A 32-bit picture whose
+// fourth bytes are all zero, or that has no alpha mask, comes out opaque.
+// On success why, when given, is kNone and fileBitDepth, when given, the depth the
+// file stores (16 for a 16-bit file loaded as 24 bits). Otherwise the image is
+// empty, fileBitDepth 0 and why says what kept the file from loading: the system's
+// reason it cannot be opened or read, kNotRegularFile, kNotBmp (no "BM" mark, too
+// short for any header), kBadHeader (inconsistent fields), kUnsupportedHeader,
+// kUnsupportedDepth, kUnsupportedCompression, kBadMasks, kBadPalette, kTruncated
+// (pixel data missing, RLE codes cut short or far too few for the picture they
+// declare), kTooLarge (over the bounds above) or
+// kOutOfMemory (no room for the bitmap).
+Image LoadBmp(const std::string& path, Reason* why = nullptr, int* fileBitDepth = nullptr);
 // Reads only the headers, as LoadBmp checks them: Reason::kNone and the size for a BMP
 // that LoadBmp takes as far as its headers tell, else why not (and a size of 0 x 0).
 Reason InspectBmp(const std::string& path, int* width, int* height);

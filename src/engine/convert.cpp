@@ -72,10 +72,10 @@ std::string TemporaryOutputPath() {
 
 Reason ConvertFile() {
     Reason why = Reason::kNone;
-    Image image = LoadBmp(gJob.currentInput, &why);
+    // A 16-bit file loads as 24 bits; its own depth is the one the job reports.
+    Image image = LoadBmp(gJob.currentInput, &why, &gJob.sourceBitDepth);
     int width = image.Width();
     int height = image.Height();
-    gJob.sourceBitDepth = image.Bpp();
     if (width == 0 || height == 0) return Either(why, Reason::kNotBmp);
 
     image = ApplyRotation(std::move(image), &why);

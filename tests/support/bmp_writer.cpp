@@ -142,9 +142,9 @@ bool IsWindowsHeader(int size) {
     return size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-} // namespace
-
-std::string EncodeBmp(const RgbImage& picture, const BmpLayout& layout) {
+// The file for a picture, or (words given) for 16- or 32-bit pixel words.
+std::string Encode(const RgbImage& picture, const BmpLayout& layout,
+                   const std::vector<uint32_t>* words) {
     const int w = picture.width, h = picture.height, bpp = layout.bpp;
     const int hs = layout.headerSize;
     const bool os2v1 = hs == 12;
@@ -200,6 +200,14 @@ std::string EncodeBmp(const RgbImage& picture, const BmpLayout& layout) {
         }
         std::string bytes;
         for (int x = 0; x < w; ++x) {
+            if (words) {
+                const uint32_t v = (*words)[static_cast<size_t>(y) * w + x];
+                if (bpp == 16)
+                    Put16(bytes, v);
+                else
+                    Put32(bytes, v);
+                continue;
+            }
             const uint8_t* p = picture.At(x, y);
             if (bpp == 24) {
                 bytes += static_cast<char>(p[2]);
@@ -271,6 +279,23 @@ std::string EncodeBmp(const RgbImage& picture, const BmpLayout& layout) {
     Put32(file, 0);
     Put32(file, static_cast<uint32_t>(14 + info.size()));
     return file + info + data;
+}
+
+} // namespace
+
+std::string EncodeBmp(const RgbImage& picture, const BmpLayout& layout) {
+    return Encode(picture, layout, nullptr);
+}
+
+std::string EncodeBmpWords(int width, int height, const std::vector<uint32_t>& words,
+                           const BmpLayout& layout) {
+    if ((layout.bpp != 16 && layout.bpp != 32) || width <= 0 || height <= 0 ||
+        words.size() != static_cast<size_t>(width) * height)
+        return {};
+    RgbImage shape;
+    shape.width = width;
+    shape.height = height;
+    return Encode(shape, layout, &words);
 }
 
 bool WriteBmpFile(const std::string& path, const RgbImage& picture, const BmpLayout& layout) {

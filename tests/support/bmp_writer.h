@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct BmpLayout {
     int bpp = 24;        // 1, 4, 8, 16, 24 or 32
@@ -30,6 +31,10 @@ struct BmpLayout {
 // The file's bytes, or an empty string when the picture has more colours than the
 // palette holds or the layout is not one this writer makes.
 std::string EncodeBmp(const RgbImage& picture, const BmpLayout& layout);
+// A 16- or 32-bit file of the layout whose pixels are the given words, left to right
+// and top to bottom; empty for other depths or a wrong number of words.
+std::string EncodeBmpWords(int width, int height, const std::vector<uint32_t>& words,
+                           const BmpLayout& layout);
 bool WriteBmpFile(const std::string& path, const RgbImage& picture, const BmpLayout& layout);
 
 // A test picture: a colour gradient with fine detail, or (colours > 0) a pattern of
