@@ -11,29 +11,6 @@
 
 namespace {
 
-// A command-line job to PCX with every option off, converting the one input.
-std::string PrepareJob(const TempFolder& temp, const std::string& input) {
-    const std::string out = temp.File("out/");
-    std::error_code ec;
-    std::filesystem::create_directory(out, ec);
-    ResetJob();
-    ResetSettings(true);
-    BuildFormatTables();
-    gJob.currentInput = input;
-    gJob.outputFolder = out;
-    gJob.outputFormat = "pcx";
-    gJob.keepBitDepth = 1;
-    return out;
-}
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 class BmpConversions : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(BmpConversions, GiveThePixelsOfTheFileInPcx) {
