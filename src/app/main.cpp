@@ -9,11 +9,19 @@
 #include <IL/ilu.h>
 
 int main(int argc, char** argv) {
+    // A closed standard stream would hand its number to the next file opened, and
+    // console lines would land in it; a closed pipe would end the run at the first line.
+    KeepStandardStreamsOpen();
+    IgnoreBrokenPipes();
+
     ilInit();
     iluInit();
 
-    gSettings.instanceLock = AcquireInstanceLock(ProductTitle());
-    if (gSettings.instanceLock < 0) {
+    // Without a lock file anywhere the run goes on unguarded; only a copy that holds
+    // the lock keeps this one from running.
+    if (NeedsInstanceLock(argc, argv) &&
+        AcquireInstanceLock(ProductTitle(), gSettings.instanceLock) ==
+            InstanceLock::kHeldByAnother) {
         if (argc > 1) {
             ConsoleWriteError("Error: Another copy of " + ProductTitle() +
                               " is running; try again when it has finished.");

@@ -100,6 +100,33 @@ int DigitValue(char c, int base) {
     return d < base ? d : -1;
 }
 
+// The start modes, chosen by the first argument alone.
+enum class StartMode { None, Version, Help, Window };
+
+struct StartModeName {
+    const char* name; // upper case
+    StartMode mode;
+};
+
+constexpr StartModeName kStartModes[] = {
+    {"-V", StartMode::Version},
+    {"--VERSION", StartMode::Version},
+    {"-H", StartMode::Help},
+    {"-?", StartMode::Help},
+    {"--HELP", StartMode::Help},
+    // The screenshot and uninstall-page modes need windows: the window module runs
+    // them from the same arguments.
+    {"-T", StartMode::Window},
+    {"-U", StartMode::Window},
+};
+
+StartMode FindStartMode(const Arguments& args) {
+    const std::string first = OptionName(args, 0);
+    for (const StartModeName& entry : kStartModes)
+        if (first == entry.name) return entry.mode;
+    return StartMode::None;
+}
+
 constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
 
@@ -272,13 +299,21 @@ int RunCommandLine(int argc, char** argv) {
     ResetSettings(true);
     BuildTextTable();
 
-    // Start modes are chosen by the first argument only.
-    const std::string first = OptionName(args, 0);
-    if (first == "-V" || first == "--VERSION") return PrintVersion();
-    if (first == "-H" || first == "-?" || first == "--HELP") return PrintHelp();
-    // The screenshot and uninstall-page modes need windows: the window module runs
-    // them from the same arguments.
-    if (first == "-T" || first == "-U") return kContinueToWindowMode;
-
+    switch (FindStartMode(args)) {
+    case StartMode::Version:
+        return PrintVersion();
+    case StartMode::Help:
+        return PrintHelp();
+    case StartMode::Window:
+        return kContinueToWindowMode;
+    case StartMode::None:
+        break;
+    }
     return FinishCommandLine(ParseOptions(args));
+}
+
+bool NeedsInstanceLock(int argc, char** argv) {
+    if (argc <= 1 || !argv) return true;
+    const StartMode mode = FindStartMode(Arguments(argv + 1, argv + 2));
+    return mode != StartMode::Version && mode != StartMode::Help;
 }

@@ -19,6 +19,10 @@ inline constexpr int kExitFailure = 1;
 // the exit status of the finished run.
 int RunCommandLine(int argc, char** argv);
 
+// False when the first argument asks only for the help or version text, which never
+// waits for another copy of the program.
+bool NeedsInstanceLock(int argc, char** argv);
+
 // The arguments after the program name, addressed by position from 0.
 using Arguments = std::vector<std::string>;
 
@@ -59,6 +63,6 @@ int FinishCommandLine(const RunValues& run);
 bool RunCommandLineJob(bool quiet);
 
 // Writes one console line (an empty line as one space); "Error: " lines go to
-// standard error.
-void PrintLine(const std::string& line);
-void PrintError(const std::string& line);
+// standard error. False when the line could not be written; a run goes on regardless.
+bool PrintLine(const std::string& line);
+bool PrintError(const std::string& line);

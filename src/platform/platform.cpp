@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -324,20 +325,63 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(b, e - b + 1));
 }
 
-int AcquireInstanceLock(const std::string& title) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime && *runtime ? runtime : "/tmp";
+namespace {
+
+// The per-user folder of the lock when the runtime folder cannot hold it: made when
+// missing, and used only when it is a folder of this user's (no link) that nobody else
+// may enter. "" when there is none.
+std::string PrivateLockFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = tmp && *tmp == '/' ? tmp : "/tmp";
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    const std::string folder = base + "/brelvix-" + std::to_string(getuid());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return "";
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return "";
+    if ((st.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) return "";
+    return folder;
+}
+
+// Opens and locks one lock file. kUnavailable when it cannot be opened or locked for a
+// reason other than another holder.
+InstanceLock LockFile(const std::string& path, int& handle) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) return InstanceLock::kUnavailable;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return InstanceLock::kUnavailable;
+    }
+    int status;
+    while ((status = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (status != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held ? InstanceLock::kHeldByAnother : InstanceLock::kUnavailable;
+    }
+    handle = fd;
+    return InstanceLock::kTaken;
+}
+
+} // namespace
+
+InstanceLock AcquireInstanceLock(const std::string& title, int& handle) {
+    handle = -1;
     std::string name = title;
     for (char& c : name)
         if (c == '/') c = '_';
-    std::string path = folder + "/" + name + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return -1;
+    name += ".lock";
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        InstanceLock result = LockFile(std::string(runtime) + "/" + name, handle);
+        if (result != InstanceLock::kUnavailable) return result;
     }
-    return fd;
+    const std::string folder = PrivateLockFolder();
+    if (folder.empty()) return InstanceLock::kUnavailable;
+    return LockFile(folder + "/" + name, handle);
 }
 
 void ReleaseInstanceLock(int& handle) {
@@ -360,6 +404,7 @@ void LaunchDetached(const std::string& target) {
     if (pid == 0) {
         if (fork() == 0) {
             setsid();
+            signal(SIGPIPE, SIG_DFL);
             int devnull = open("/dev/null", O_RDWR);
             if (devnull >= 0) {
                 dup2(devnull, 0);
@@ -392,17 +437,54 @@ void ConsoleSetTitle(const std::string& title) {
     }
 }
 
-void ConsoleWriteLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+namespace {
+
+// Standard streams that were closed when the program started: they stand on /dev/null
+// and take no lines.
+bool gClosedAtStart[3] = {false, false, false};
+
+// One line and its line end, flushed; false when any part of it was not written. The
+// error state is cleared so that each line reports for itself.
+bool WriteConsoleLine(std::FILE* stream, const std::string& line) {
+    if (gClosedAtStart[fileno(stream)]) {
+        errno = EBADF;
+        return false;
+    }
+    bool ok = std::fwrite(line.data(), 1, line.size(), stream) == line.size();
+    ok = std::fputc('\n', stream) != EOF && ok;
+    ok = std::fflush(stream) == 0 && ok;
+    ok = !std::ferror(stream) && ok;
+    std::clearerr(stream);
+    return ok;
 }
 
-void ConsoleWriteError(const std::string& line) {
+} // namespace
+
+void KeepStandardStreamsOpen() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        gClosedAtStart[fd] = true;
+        int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        // The lowest free number is taken, which is this one; anything else is closed.
+        if (opened >= 0 && opened != fd) close(opened);
+    }
+}
+
+void IgnoreBrokenPipes() {
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
+}
+
+bool ConsoleWriteLine(const std::string& line) {
+    return WriteConsoleLine(stdout, line);
+}
+
+bool ConsoleWriteError(const std::string& line) {
     std::fflush(stdout);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    std::clearerr(stdout);
+    return WriteConsoleLine(stderr, line);
 }
 
 bool ConsoleReadKey() {
