@@ -31,7 +31,11 @@ int main(int argc, char** argv) {
     }
 
     int status = RunCommandLine(argc, argv);
-    if (status == kContinueToWindowMode) status = RunWindowMode(argc, argv);
+    if (status == kContinueToWindowMode) {
+        std::string failure;
+        status = RunWindowMode(argc, argv, failure);
+        if (status == kWindowCannotOpen) status = ReportWindowCannotOpen(argc, argv, failure);
+    }
     ReleaseInstanceLock(gSettings.instanceLock);
     return status;
 }

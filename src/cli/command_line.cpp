@@ -312,6 +312,34 @@ int RunCommandLine(int argc, char** argv) {
     return FinishCommandLine(ParseOptions(args));
 }
 
+std::string WordLookingLikeAFile(const Arguments& args) {
+    const int count = static_cast<int>(args.size());
+    for (int position = 0; position < count; ++position) {
+        const std::string name = OptionName(args, position);
+        std::string word;
+        if (name.empty()) {
+            word = OptionValue(args, position);
+        } else if (const RunControlOption* option = FindRunControl(name)) {
+            // The short names of the input, output and conversion take the next word.
+            if (option->shortName && name == option->shortName &&
+                option->what <= RunOption::Conversion)
+                ++position;
+            continue;
+        } else if (StartsWith(name, "--") && !FindCliOption(name, false)) {
+            const std::string& arg = args[static_cast<size_t>(position)];
+            if (arg.find('=') == std::string::npos) continue;
+            word = OptionValue(args, position);
+        }
+        word = StripQuotes(word);
+        if (word.empty()) continue;
+        const std::string file = FilePart(word);
+        const size_t dot = file.find_last_of('.');
+        if (IsFile(word) || (dot != std::string::npos && dot > 0 && dot + 1 < file.size()))
+            return word;
+    }
+    return "";
+}
+
 bool NeedsInstanceLock(int argc, char** argv) {
     if (argc <= 1 || !argv) return true;
     const StartMode mode = FindStartMode(Arguments(argv + 1, argv + 2));

@@ -58,6 +58,15 @@ int PrintHelp();
 // returns kContinueToWindowMode when there was neither.
 int FinishCommandLine(const RunValues& run);
 
+// Reports that the window mode could not open its window (the reason in words) in one
+// "Error: " line; when the arguments hold a word that looks like a file, the line says
+// that an input file is given with -i. Returns the exit status, kExitFailure.
+int ReportWindowCannotOpen(int argc, char** argv, const std::string& reason);
+// The first argument that looks like a file which was meant as the input: a stray word,
+// or the value of an unknown "--name=value" option, that names an existing file or has
+// a file extension. "" when there is none.
+std::string WordLookingLikeAFile(const Arguments& args);
+
 // Validates the request, prints the debug listing when asked and converts the job's
 // input file. True when every file added was converted.
 bool RunCommandLineJob(bool quiet);

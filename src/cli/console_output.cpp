@@ -119,6 +119,16 @@ int PrintHelp() {
     return kExitSuccess;
 }
 
+int ReportWindowCannotOpen(int argc, char** argv, const std::string& reason) {
+    std::string line = "Error: The window cannot be opened: " + reason;
+    const std::string word =
+        argc > 1 && argv ? WordLookingLikeAFile(Arguments(argv + 1, argv + argc)) : "";
+    if (!word.empty())
+        line += "; an input file is given with -i, as in: " + ProgramBaseName() + " -i " + word;
+    PrintError(line);
+    return kExitFailure;
+}
+
 int FinishCommandLine(const RunValues& run) {
     if (!run.errorText.empty()) {
         ConsoleSetTitle(ProductTitle());

@@ -105,6 +105,55 @@ TEST(WindowModule, CommandLineConvertsWithoutTheModuleAndWithoutADisplay) {
     }
 }
 
+// Without a display, or without the module, a run that needs the window says in one
+// error line that it cannot open it; a word that looks like a file gets the hint that
+// an input file is given with -i.
+TEST(WindowModule, WithoutADisplayTheWindowModeSaysWhy) {
+    Sandbox box;
+    WriteBmp(box.root.File("work/photo.bmp"), 4, 3);
+    const std::string noDisplay = "Error: The window cannot be opened: no display is available";
+    const std::string hint = "; an input file is given with -i, as in: brelvix -i ";
+    struct Case {
+        std::string args;
+        std::string err;
+    } cases[] = {
+        {"", noDisplay},
+        {"-p", noDisplay},
+        {"unknown words", noDisplay},
+        {"photo.bmp", noDisplay + hint + "photo.bmp"},
+        {"photo", noDisplay + hint + "photo"}, // an existing file without an extension
+        {"--imput=a.bmp", noDisplay + hint + "a.bmp"},
+        {"-o out.d --width=5 holiday/beach.bmp", noDisplay + hint + "holiday/beach.bmp"},
+        {"-T shots", noDisplay},
+        {"-U", noDisplay},
+    };
+    ASSERT_TRUE(CopyExecutable(box.root.File("work/photo.bmp"), box.root.File("work/photo")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE("arguments: " + c.args);
+        const CommandResult run =
+            RunCommand("cd " + ShellQuote(box.root.File("work")) + " && env -u DISPLAY -u " +
+                       "WAYLAND_DISPLAY " + box.Env() + ShellQuote(BrelvixPath()) + " " + c.args +
+                       " </dev/null");
+        if (HaveWindowModule()) {
+            EXPECT_EQ(run.err, c.err + "\n");
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(IsFile(box.ConfigFile()));
+
+    // Without the module the reason names it, also with a display.
+    const std::string bare = box.root.File("bare/brelvix");
+    MakeFolders(box.root.File("bare"));
+    ASSERT_TRUE(CopyExecutable(BrelvixPath(), bare));
+    const CommandResult run = RunCommand(box.Env() + ShellQuote(bare) + " photo.bmp </dev/null");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: The window cannot be opened: the window module brelvix-ui.so is "
+                       "not installed" +
+                           hint + "photo.bmp\n");
+    EXPECT_FALSE(IsFile(box.ConfigFile()));
+}
+
 // Without arguments, and with arguments that name no input file, the window opens with
 // the settings of config.ini; Alt+X ends it and saves them.
 TEST(WindowModule, WindowModeOpensAndAltXSavesTheSettings) {
