@@ -152,11 +152,91 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
     return true;
 }
 
+FileRead ReadRegularFile(const std::string& path, size_t maxBytes, std::string& data) {
+    data.clear();
+    // Opening a FIFO without O_NONBLOCK would wait for a writer.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kRefused;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<uint64_t>(st.st_size) > maxBytes) {
+        close(fd);
+        return FileRead::kRefused;
+    }
+    data.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    while (true) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || (n > 0 && data.size() + static_cast<size_t>(n) > maxBytes)) {
+            // A read error, or a file that grew past the bound while it was read.
+            close(fd);
+            data.clear();
+            return FileRead::kRefused;
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return FileRead::kRead;
+}
+
+namespace {
+
+// The file that a path finally names: the path itself, or the target of the links it
+// is, followed one after another (a relative target counts from the link's folder).
+// The target need not exist. False for a loop or a chain too long to follow.
+bool FollowLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char buf[4096];
+        ssize_t n = readlink(target.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buf) return false;
+        std::string next(buf, static_cast<size_t>(n));
+        target = next.front() == '/' ? next : FolderPart(target) + next;
+    }
+    return false;
+}
+
+// A temporary file beside the target, made with the given mode (the umask applies).
+int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& temp) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + ".";
+        for (int i = 0; i < 6; ++i)
+            temp += kLetters[RandomInt(0, static_cast<int>(sizeof kLetters) - 2)];
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    // Through a link the file it names is replaced, and the link stays.
+    std::string target;
+    if (path.empty() || !FollowLinks(path, target)) return false;
+    // An existing file keeps its permissions and, where allowed, its owner; a new one
+    // gets the usual mode under the umask. Only a regular file is ever replaced.
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return false;
+    std::string temp;
+    int fd = CreateTemporaryBeside(target, exists ? 0600 : 0666, temp);
     if (fd < 0) return false;
     bool ok = true;
+    if (exists) {
+        // Where the owner cannot be given back, the copy stays ours.
+        if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
+            const int owned = fchown(fd, existing.st_uid, existing.st_gid);
+            (void)owned;
+        }
+        ok = fchmod(fd, existing.st_mode & 07777) == 0;
+    }
     const char* p = data.data();
     size_t left = data.size();
     while (ok && left > 0) {
@@ -170,8 +250,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
     }
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
-    if (ok) fchmodat(AT_FDCWD, temp.c_str(), 0644, 0);
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) unlink(temp.c_str());
     return ok;
 }

@@ -37,6 +37,14 @@ bool ClearReadOnly(const std::string& path);
 bool GetModificationTime(const std::string& path, int32_t& localDate);
 bool SetModificationTime(const std::string& path, int32_t localDate);
 bool ReadWholeFile(const std::string& path, std::string& data);
+// Reads a regular file of at most maxBytes bytes without ever waiting: a FIFO, a device,
+// a folder or a larger file is refused unread.
+enum class FileRead {
+    kRead,
+    kMissing, // nothing by that name (or a link to nothing)
+    kRefused, // there is something, but it cannot be read, is no regular file or too large
+};
+FileRead ReadRegularFile(const std::string& path, size_t maxBytes, std::string& data);
 // Writes data through a temporary file beside the target and renames it over.
 bool WriteFileAtomically(const std::string& path, std::string_view data);
 

@@ -870,3 +870,32 @@ TEST(CommandLine, FailedWriteOfHelpOrVersionExitsOne) {
         EXPECT_EQ(ReadFile(sandbox.Path("err.txt")), "");
     }
 }
+
+// A profile is read only when it is a regular file of at most a few MiB: a FIFO, a
+// device or a larger file is refused at once with the profile error.
+TEST(CommandLine, ProfileThatIsNoRegularFileIsRefused) {
+    Fixture sandbox;
+    ASSERT_EQ(mkfifo(sandbox.Path("fifo.ini").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", sandbox.Path("zero.ini").c_str()), 0);
+    const std::string valid = "[CLI]\r\n--pcx-bpp = 24\r\n";
+    ASSERT_TRUE(WriteFile(sandbox.Path("large.ini"), valid));
+    ASSERT_EQ(truncate(sandbox.Path("large.ini").c_str(), 4 * 1024 * 1024 + 1), 0);
+    ASSERT_TRUE(WriteFile(sandbox.Path("bound.ini"), valid));
+    ASSERT_EQ(truncate(sandbox.Path("bound.ini").c_str(), 4 * 1024 * 1024), 0);
+    for (const char* profile : {"fifo.ini", "zero.ini", "/dev/zero", "large.ini", "out"}) {
+        SCOPED_TRACE(profile);
+        // Bounded: a run that waited on the FIFO is ended after 30 seconds.
+        const CommandResult r =
+            RunCommand("cd " + ShellQuote(sandbox.work) + " && timeout 30 " + sandbox.Command() +
+                       " -i pic.bmp -o out --profile=" + ShellQuote(profile) + " </dev/null");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "Error: Invalid profile file\n");
+    }
+    EXPECT_EQ(RunCommand("ls -A " + ShellQuote(sandbox.Path("out"))).out, "");
+    // A profile of exactly the bound is read.
+    const CommandResult r =
+        sandbox.Run({"-q", "-d", "-i", "pic.bmp", "-o", "out", "--profile=bound.ini"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("PCX BPP: 24\n"), std::string::npos) << r.out;
+}

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -183,6 +185,77 @@ TEST(WindowModule, WindowModeOpensAndAltXSavesTheSettings) {
             EXPECT_EQ(*stored, value) << key;
         }
     }
+}
+
+// Starts the window mode with a display, waits for its window and ends it with Alt+X.
+// Bounded: a program that shows no window within 30 seconds is ended and fails, and
+// one that does not end is stopped after 120 seconds.
+CommandResult OpenAndCloseTheWindow(const std::string& env) {
+    return RunWithDisplay(env + "timeout 120 " + ShellQuote(BrelvixPath()) + " & pid=$!; " +
+                          FindWindow("Vextara BMP to PCX 2.5") +
+                          "[ -z \"$id\" ] && { kill $pid; exit 3; }; "
+                          "for i in $(seq 1 40); do timeout 5 xdotool windowfocus --sync $id; "
+                          "xdotool mousemove --window $id 200 150 key alt+x; sleep 0.25; "
+                          "kill -0 $pid 2>/dev/null || break; done; wait $pid");
+}
+
+// A config.ini that is a FIFO, a link to a device or larger than any real one keeps
+// neither the window from opening nor is it saved over: the window starts from the
+// defaults and the file stays as it was.
+TEST(WindowModule, BadSettingsFileIsKeptAndTheWindowOpens) {
+    if (!HaveWindowModule()) GTEST_SKIP() << "built without the window module";
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+        std::function<bool(const std::string&)> unchanged;
+    } cases[] = {
+        {"fifo", [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; },
+         [](const std::string& p) {
+             struct stat st {};
+             return lstat(p.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+         }},
+        {"link to /dev/zero",
+         [](const std::string& p) { return symlink("/dev/zero", p.c_str()) == 0; },
+         [](const std::string& p) {
+             char target[64] = {};
+             return readlink(p.c_str(), target, sizeof target - 1) == 9 &&
+                    std::string(target) == "/dev/zero";
+         }},
+        {"too large",
+         [](const std::string& p) {
+             return WriteFile(p, "[Window]\r\nWidth=600\r\n") &&
+                    truncate(p.c_str(), kMaxIniFileBytes + 1) == 0;
+         },
+         [](const std::string& p) {
+             return FileSize(p) == static_cast<int64_t>(kMaxIniFileBytes) + 1 &&
+                    ReadFile(p).starts_with("[Window]\r\nWidth=600\r\n");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox box;
+        MakeFolders(FolderPart(box.ConfigFile()));
+        ASSERT_TRUE(c.make(box.ConfigFile()));
+        const CommandResult run = OpenAndCloseTheWindow(box.Env());
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_TRUE(c.unchanged(box.ConfigFile()));
+        std::error_code ec;
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator(FolderPart(box.ConfigFile()), ec),
+                          std::filesystem::directory_iterator()),
+            1);
+    }
+}
+
+// Where no lock file can be had the window mode runs without one.
+TEST(WindowModule, WindowOpensWithoutALockFile) {
+    if (!HaveWindowModule()) GTEST_SKIP() << "built without the window module";
+    Sandbox box;
+    const CommandResult run = OpenAndCloseTheWindow(
+        box.Env() + "XDG_RUNTIME_DIR=" + ShellQuote(box.root.File("missing")) +
+        " TMPDIR=" + ShellQuote(box.root.File("missing")) + " ");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(IsFile(box.ConfigFile()));
 }
 
 TEST(WindowModule, ScreenshotModeWritesBothPictures) {
