@@ -6,8 +6,16 @@
 #include "settings/settings.h"
 
 int main(int argc, char** argv) {
-    gSettings.instanceLock = AcquireInstanceLock(ProductTitle());
-    if (gSettings.instanceLock < 0) {
+    // A closed standard stream would hand its number to the next file opened, and
+    // console lines would land in it; a closed pipe would end the run at the first line.
+    KeepStandardStreamsOpen();
+    IgnoreBrokenPipes();
+
+    // Without a lock file anywhere the run goes on unguarded; only a copy that holds
+    // the lock keeps this one from running.
+    if (NeedsInstanceLock(argc, argv) &&
+        AcquireInstanceLock(ProductTitle(), gSettings.instanceLock) ==
+            InstanceLock::kHeldByAnother) {
         if (argc > 1) {
             ConsoleWriteError("Error: Another copy of " + ProductTitle() +
                               " is running; try again when it has finished.");
@@ -17,7 +25,11 @@ int main(int argc, char** argv) {
     }
 
     int status = RunCommandLine(argc, argv);
-    if (status == kContinueToWindowMode) status = RunWindowMode(argc, argv);
+    if (status == kContinueToWindowMode) {
+        std::string failure;
+        status = RunWindowMode(argc, argv, failure);
+        if (status == kWindowCannotOpen) status = ReportWindowCannotOpen(argc, argv, failure);
+    }
     ReleaseInstanceLock(gSettings.instanceLock);
     return status;
 }

@@ -100,6 +100,33 @@ int DigitValue(char c, int base) {
     return d < base ? d : -1;
 }
 
+// The start modes, chosen by the first argument alone.
+enum class StartMode { None, Version, Help, Window };
+
+struct StartModeName {
+    const char* name; // upper case
+    StartMode mode;
+};
+
+constexpr StartModeName kStartModes[] = {
+    {"-V", StartMode::Version},
+    {"--VERSION", StartMode::Version},
+    {"-H", StartMode::Help},
+    {"-?", StartMode::Help},
+    {"--HELP", StartMode::Help},
+    // The screenshot and uninstall-page modes need windows: the window module runs
+    // them from the same arguments.
+    {"-T", StartMode::Window},
+    {"-U", StartMode::Window},
+};
+
+StartMode FindStartMode(const Arguments& args) {
+    const std::string first = OptionName(args, 0);
+    for (const StartModeName& entry : kStartModes)
+        if (first == entry.name) return entry.mode;
+    return StartMode::None;
+}
+
 constexpr const char* kIncorrectParameters = "Incorrect number of parameters";
 constexpr const char* kInvalidProfile = "Invalid profile file";
 
@@ -272,13 +299,49 @@ int RunCommandLine(int argc, char** argv) {
     ResetSettings(true);
     BuildTextTable();
 
-    // Start modes are chosen by the first argument only.
-    const std::string first = OptionName(args, 0);
-    if (first == "-V" || first == "--VERSION") return PrintVersion();
-    if (first == "-H" || first == "-?" || first == "--HELP") return PrintHelp();
-    // The screenshot and uninstall-page modes need windows: the window module runs
-    // them from the same arguments.
-    if (first == "-T" || first == "-U") return kContinueToWindowMode;
-
+    switch (FindStartMode(args)) {
+    case StartMode::Version:
+        return PrintVersion();
+    case StartMode::Help:
+        return PrintHelp();
+    case StartMode::Window:
+        return kContinueToWindowMode;
+    case StartMode::None:
+        break;
+    }
     return FinishCommandLine(ParseOptions(args));
+}
+
+std::string WordLookingLikeAFile(const Arguments& args) {
+    const int count = static_cast<int>(args.size());
+    for (int position = 0; position < count; ++position) {
+        const std::string name = OptionName(args, position);
+        std::string word;
+        if (name.empty()) {
+            word = OptionValue(args, position);
+        } else if (const RunControlOption* option = FindRunControl(name)) {
+            // The short names of the input, output and conversion take the next word.
+            if (option->shortName && name == option->shortName &&
+                option->what <= RunOption::Conversion)
+                ++position;
+            continue;
+        } else if (StartsWith(name, "--") && !FindCliOption(name, false)) {
+            const std::string& arg = args[static_cast<size_t>(position)];
+            if (arg.find('=') == std::string::npos) continue;
+            word = OptionValue(args, position);
+        }
+        word = StripQuotes(word);
+        if (word.empty()) continue;
+        const std::string file = FilePart(word);
+        const size_t dot = file.find_last_of('.');
+        if (IsFile(word) || (dot != std::string::npos && dot > 0 && dot + 1 < file.size()))
+            return word;
+    }
+    return "";
+}
+
+bool NeedsInstanceLock(int argc, char** argv) {
+    if (argc <= 1 || !argv) return true;
+    const StartMode mode = FindStartMode(Arguments(argv + 1, argv + 2));
+    return mode != StartMode::Version && mode != StartMode::Help;
 }

@@ -19,6 +19,10 @@ inline constexpr int kExitFailure = 1;
 // the exit status of the finished run.
 int RunCommandLine(int argc, char** argv);
 
+// False when the first argument asks only for the help or version text, which never
+// waits for another copy of the program.
+bool NeedsInstanceLock(int argc, char** argv);
+
 // The arguments after the program name, addressed by position from 0.
 using Arguments = std::vector<std::string>;
 
@@ -54,11 +58,20 @@ int PrintHelp();
 // returns kContinueToWindowMode when there was neither.
 int FinishCommandLine(const RunValues& run);
 
+// Reports that the window mode could not open its window (the reason in words) in one
+// "Error: " line; when the arguments hold a word that looks like a file, the line says
+// that an input file is given with -i. Returns the exit status, kExitFailure.
+int ReportWindowCannotOpen(int argc, char** argv, const std::string& reason);
+// The first argument that looks like a file which was meant as the input: a stray word,
+// or the value of an unknown "--name=value" option, that names an existing file or has
+// a file extension. "" when there is none.
+std::string WordLookingLikeAFile(const Arguments& args);
+
 // Validates the request, prints the debug listing when asked and converts the job's
 // input file. True when every file added was converted.
 bool RunCommandLineJob(bool quiet);
 
 // Writes one console line (an empty line as one space); "Error: " lines go to
-// standard error.
-void PrintLine(const std::string& line);
-void PrintError(const std::string& line);
+// standard error. False when the line could not be written; a run goes on regardless.
+bool PrintLine(const std::string& line);
+bool PrintError(const std::string& line);

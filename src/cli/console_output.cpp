@@ -6,6 +6,9 @@
 #include "settings/settings.h"
 #include "text/text_table.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // Waits for a key press; the key itself is discarded. End of input counts as a key.
@@ -34,22 +37,23 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
-// The help text. "%s1%" is the program's base name, "%s2%" an input extension.
+// The help text. "%s1%" is the program's base name, "%s2%" an input extension. Every
+// line fits in 80 columns with the base name "brelvix".
 constexpr const char* kHelpLines[] = {
     " ",
     "Usage: %s1% -i <filename> [options]",
     " ",
     "  %s1% -i example.%s2%",
-    "  %s1% -i c:\\tmp\\example.%s2%",
-    "  %s1% -i c:\\tmp\\example.%s2% -o d:\\converted",
-    "  %s1% -i c:\\tmp\\example.%s2% -o d:\\converted --jpg-quality=95",
+    "  %s1% -i /tmp/example.%s2%",
+    "  %s1% -i /tmp/example.%s2% -o /tmp/converted",
+    "  %s1% -i /tmp/example.%s2% -o /tmp/converted --width=640 --height=480",
     " ",
     "Options:",
     " ",
     "  -h, -?, --help            Display this help and exit",
     "  -i FILE, --input=FILE     Set input file",
     "  -o PATH, --output=PATH    Set output folder",
-    "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)",
+    "  -c STR, --conversion=STR  Set output extension, STR = pcx",
     " ",
     "Advanced options:",
     " ",
@@ -76,32 +80,53 @@ constexpr const char* kHelpLines[] = {
     " ",
     "Exit status:",
     " ",
-    "  0                         File converted, help or version shown, or window closed",
+    "  0                         File converted, help or version shown, window closed",
     "  1                         Error, nothing converted, or another copy running",
 };
 
-} // namespace
-
-void PrintLine(const std::string& line) {
-    ConsoleWriteLine(line.empty() ? " " : line);
+// The exit status of a run whose only output is its text: a text that could not be
+// written (a full disk, a closed output) fails the run, as it does for the standard
+// tools. A reader that stopped early needs no message.
+int TextOutputStatus(bool written, const char* what) {
+    if (written) return kExitSuccess;
+    const int error = errno;
+    if (error != EPIPE)
+        PrintError(std::string("Error: Cannot write the ") + what + ": " + std::strerror(error));
+    return kExitFailure;
 }
 
-void PrintError(const std::string& line) {
-    ConsoleWriteError(line.empty() ? " " : line);
+} // namespace
+
+bool PrintLine(const std::string& line) {
+    return ConsoleWriteLine(line.empty() ? " " : line);
+}
+
+bool PrintError(const std::string& line) {
+    return ConsoleWriteError(line.empty() ? " " : line);
 }
 
 int PrintVersion() {
     ConsoleSetTitle(ProductTitle());
-    PrintLine(VersionText(kProductVersion));
-    return kExitSuccess;
+    return TextOutputStatus(PrintLine(VersionText(kProductVersion)), "version");
 }
 
 int PrintHelp() {
     ConsoleSetTitle(ProductTitle());
     const std::string base = ProgramBaseName();
     for (const char* line : kHelpLines)
-        PrintLine(FillTemplate(line, base, RandomInputExtension()));
+        if (!PrintLine(FillTemplate(line, base, RandomInputExtension())))
+            return TextOutputStatus(false, "help text");
     return kExitSuccess;
+}
+
+int ReportWindowCannotOpen(int argc, char** argv, const std::string& reason) {
+    std::string line = "Error: The window cannot be opened: " + reason;
+    const std::string word =
+        argc > 1 && argv ? WordLookingLikeAFile(Arguments(argv + 1, argv + argc)) : "";
+    if (!word.empty())
+        line += "; an input file is given with -i, as in: " + ProgramBaseName() + " -i " + word;
+    PrintError(line);
+    return kExitFailure;
 }
 
 int FinishCommandLine(const RunValues& run) {

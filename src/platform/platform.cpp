@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -159,11 +160,91 @@ bool ReadWholeFile(const std::string& path, std::string& data) {
     return true;
 }
 
+FileRead ReadRegularFile(const std::string& path, size_t maxBytes, std::string& data) {
+    data.clear();
+    // Opening a FIFO without O_NONBLOCK would wait for a writer.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kRefused;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<uint64_t>(st.st_size) > maxBytes) {
+        close(fd);
+        return FileRead::kRefused;
+    }
+    data.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    while (true) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || (n > 0 && data.size() + static_cast<size_t>(n) > maxBytes)) {
+            // A read error, or a file that grew past the bound while it was read.
+            close(fd);
+            data.clear();
+            return FileRead::kRefused;
+        }
+        if (n == 0) break;
+        data.append(buf, static_cast<size_t>(n));
+    }
+    close(fd);
+    return FileRead::kRead;
+}
+
+namespace {
+
+// The file that a path finally names: the path itself, or the target of the links it
+// is, followed one after another (a relative target counts from the link's folder).
+// The target need not exist. False for a loop or a chain too long to follow.
+bool FollowLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        char buf[4096];
+        ssize_t n = readlink(target.c_str(), buf, sizeof buf);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof buf) return false;
+        std::string next(buf, static_cast<size_t>(n));
+        target = next.front() == '/' ? next : FolderPart(target) + next;
+    }
+    return false;
+}
+
+// A temporary file beside the target, made with the given mode (the umask applies).
+int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& temp) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = target + ".";
+        for (int i = 0; i < 6; ++i)
+            temp += kLetters[RandomInt(0, static_cast<int>(sizeof kLetters) - 2)];
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
-    std::string temp = path + ".XXXXXX";
-    int fd = mkstemp(temp.data());
+    // Through a link the file it names is replaced, and the link stays.
+    std::string target;
+    if (path.empty() || !FollowLinks(path, target)) return false;
+    // An existing file keeps its permissions and, where allowed, its owner; a new one
+    // gets the usual mode under the umask. Only a regular file is ever replaced.
+    struct stat existing {};
+    const bool exists = stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return false;
+    std::string temp;
+    int fd = CreateTemporaryBeside(target, exists ? 0600 : 0666, temp);
     if (fd < 0) return false;
     bool ok = true;
+    if (exists) {
+        // Where the owner cannot be given back, the copy stays ours.
+        if (existing.st_uid != geteuid() || existing.st_gid != getegid()) {
+            const int owned = fchown(fd, existing.st_uid, existing.st_gid);
+            (void)owned;
+        }
+        ok = fchmod(fd, existing.st_mode & 07777) == 0;
+    }
     const char* p = data.data();
     size_t left = data.size();
     while (ok && left > 0) {
@@ -177,8 +258,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
     }
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
-    if (ok) fchmodat(AT_FDCWD, temp.c_str(), 0644, 0);
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) unlink(temp.c_str());
     return ok;
 }
@@ -332,20 +412,63 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(text.substr(b, e - b + 1));
 }
 
-int AcquireInstanceLock(const std::string& title) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string folder = runtime && *runtime ? runtime : "/tmp";
+namespace {
+
+// The per-user folder of the lock when the runtime folder cannot hold it: made when
+// missing, and used only when it is a folder of this user's (no link) that nobody else
+// may enter. "" when there is none.
+std::string PrivateLockFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string base = tmp && *tmp == '/' ? tmp : "/tmp";
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    const std::string folder = base + "/brelvix-" + std::to_string(getuid());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return "";
+    struct stat st {};
+    if (lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
+        return "";
+    if ((st.st_mode & 077) != 0 && chmod(folder.c_str(), 0700) != 0) return "";
+    return folder;
+}
+
+// Opens and locks one lock file. kUnavailable when it cannot be opened or locked for a
+// reason other than another holder.
+InstanceLock LockFile(const std::string& path, int& handle) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) return InstanceLock::kUnavailable;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return InstanceLock::kUnavailable;
+    }
+    int status;
+    while ((status = flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (status != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        close(fd);
+        return held ? InstanceLock::kHeldByAnother : InstanceLock::kUnavailable;
+    }
+    handle = fd;
+    return InstanceLock::kTaken;
+}
+
+} // namespace
+
+InstanceLock AcquireInstanceLock(const std::string& title, int& handle) {
+    handle = -1;
     std::string name = title;
     for (char& c : name)
         if (c == '/') c = '_';
-    std::string path = folder + "/" + name + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return -1;
+    name += ".lock";
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime) {
+        InstanceLock result = LockFile(std::string(runtime) + "/" + name, handle);
+        if (result != InstanceLock::kUnavailable) return result;
     }
-    return fd;
+    const std::string folder = PrivateLockFolder();
+    if (folder.empty()) return InstanceLock::kUnavailable;
+    return LockFile(folder + "/" + name, handle);
 }
 
 void ReleaseInstanceLock(int& handle) {
@@ -368,6 +491,7 @@ void LaunchDetached(const std::string& target) {
     if (pid == 0) {
         if (fork() == 0) {
             setsid();
+            signal(SIGPIPE, SIG_DFL);
             int devnull = open("/dev/null", O_RDWR);
             if (devnull >= 0) {
                 dup2(devnull, 0);
@@ -400,17 +524,54 @@ void ConsoleSetTitle(const std::string& title) {
     }
 }
 
-void ConsoleWriteLine(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+namespace {
+
+// Standard streams that were closed when the program started: they stand on /dev/null
+// and take no lines.
+bool gClosedAtStart[3] = {false, false, false};
+
+// One line and its line end, flushed; false when any part of it was not written. The
+// error state is cleared so that each line reports for itself.
+bool WriteConsoleLine(std::FILE* stream, const std::string& line) {
+    if (gClosedAtStart[fileno(stream)]) {
+        errno = EBADF;
+        return false;
+    }
+    bool ok = std::fwrite(line.data(), 1, line.size(), stream) == line.size();
+    ok = std::fputc('\n', stream) != EOF && ok;
+    ok = std::fflush(stream) == 0 && ok;
+    ok = !std::ferror(stream) && ok;
+    std::clearerr(stream);
+    return ok;
 }
 
-void ConsoleWriteError(const std::string& line) {
+} // namespace
+
+void KeepStandardStreamsOpen() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        gClosedAtStart[fd] = true;
+        int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+        // The lowest free number is taken, which is this one; anything else is closed.
+        if (opened >= 0 && opened != fd) close(opened);
+    }
+}
+
+void IgnoreBrokenPipes() {
+    struct sigaction action {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
+}
+
+bool ConsoleWriteLine(const std::string& line) {
+    return WriteConsoleLine(stdout, line);
+}
+
+bool ConsoleWriteError(const std::string& line) {
     std::fflush(stdout);
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fputc('\n', stderr);
-    std::fflush(stderr);
+    std::clearerr(stdout);
+    return WriteConsoleLine(stderr, line);
 }
 
 bool ConsoleReadKey() {

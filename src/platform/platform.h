@@ -39,6 +39,14 @@ bool ClearReadOnly(const std::string& path);
 bool GetModificationTime(const std::string& path, int32_t& localDate);
 bool SetModificationTime(const std::string& path, int32_t localDate);
 bool ReadWholeFile(const std::string& path, std::string& data);
+// Reads a regular file of at most maxBytes bytes without ever waiting: a FIFO, a device,
+// a folder or a larger file is refused unread.
+enum class FileRead {
+    kRead,
+    kMissing, // nothing by that name (or a link to nothing)
+    kRefused, // there is something, but it cannot be read, is no regular file or too large
+};
+FileRead ReadRegularFile(const std::string& path, size_t maxBytes, std::string& data);
 // Writes data through a temporary file beside the target and renames it over.
 bool WriteFileAtomically(const std::string& path, std::string_view data);
 
@@ -61,9 +69,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string TrimSpaces(std::string_view text);       // spaces only
 std::string TrimBlanks(std::string_view text);       // spaces and tabs
 
-// The single-instance lock, named after the product title. Returns the lock handle
-// (>= 0) or -1 when another copy holds it or it cannot be taken.
-int AcquireInstanceLock(const std::string& title);
+// The single-instance lock: an exclusive lock on a file named after the product title,
+// in $XDG_RUNTIME_DIR, else (or when no lock file can be opened there) in a folder of
+// this user's own below the temporary folder ($TMPDIR, else /tmp), "brelvix-<uid>",
+// made 0700 and used only when it is this user's folder and no link.
+enum class InstanceLock {
+    kTaken,         // handle holds the lock until ReleaseInstanceLock
+    kHeldByAnother, // another running copy holds it
+    kUnavailable,   // no lock file could be opened anywhere; handle stays -1
+};
+InstanceLock AcquireInstanceLock(const std::string& title, int& handle);
 void ReleaseInstanceLock(int& handle);
 
 // Opens a document, web address or mail link with the default handler; the result
@@ -72,9 +87,16 @@ void OpenExternal(const std::string& target);
 using ExternalOpener = std::function<void(const std::string&)>;
 void SetExternalOpener(ExternalOpener opener); // empty restores the default
 
-// Console: standard output for lines, standard error for "Error: " lines.
+// Opens /dev/null in place of a closed standard input, output or error.
+void KeepStandardStreamsOpen();
+// A write into a closed pipe fails with EPIPE instead of ending the process; programs
+// started from here get the default handling back.
+void IgnoreBrokenPipes();
+
+// Console: standard output for lines, standard error for "Error: " lines. Each write
+// reports whether the whole line reached its stream; a failed write changes nothing else.
 void ConsoleSetTitle(const std::string& title);
-void ConsoleWriteLine(const std::string& line);
-void ConsoleWriteError(const std::string& line);
+bool ConsoleWriteLine(const std::string& line);
+bool ConsoleWriteError(const std::string& line);
 // A key press without waiting; true when one was read. End of input counts as a key.
 bool ConsoleReadKey();

@@ -22,6 +22,7 @@ template <> struct FieldStorage<FieldType::Date> { using type = int32_t; };
 struct ConversionSettings {
     // Run-time fields, never stored.
     std::string settingsPath;
+    bool keepSettingsFile = false; // the file was there but refused at load: never saved over
     int instanceLock = -1;
     int menuHeight = 0;
     int toolbarHeight = 0;

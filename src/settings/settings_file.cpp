@@ -195,10 +195,13 @@ IniFile ParseIni(std::string_view text) {
     return ini;
 }
 
-bool ReadIniFile(const std::string& path, IniFile& ini) {
+bool ReadIniFile(const std::string& path, IniFile& ini, FileRead* result) {
     ini = IniFile{};
     std::string bytes;
-    if (path.empty() || !ReadWholeFile(path, bytes)) return false;
+    const FileRead read =
+        path.empty() ? FileRead::kMissing : ReadRegularFile(path, kMaxIniFileBytes, bytes);
+    if (result) *result = read;
+    if (read != FileRead::kRead) return false;
     if (std::string_view(bytes).starts_with(kUtf8Mark))
         ini = ParseIni(std::string_view(bytes).substr(kUtf8Mark.size()));
     else
@@ -221,7 +224,10 @@ const std::string* FindValue(const IniGroup* group, std::string_view key) {
 
 void LoadSettings() {
     IniFile ini;
-    if (!ReadIniFile(gSettings.settingsPath, ini)) {
+    FileRead read = FileRead::kMissing;
+    const bool loaded = ReadIniFile(gSettings.settingsPath, ini, &read);
+    gSettings.keepSettingsFile = read == FileRead::kRefused;
+    if (!loaded) {
         ResetSettings(false);
     } else {
         for (const OptionDef& def : OptionTable()) {
@@ -240,7 +246,7 @@ void LoadSettings() {
 }
 
 bool SaveSettings() {
-    if (gSettings.settingsPath.empty()) return false;
+    if (gSettings.settingsPath.empty() || gSettings.keepSettingsFile) return false;
     std::string out(kUtf8Mark);
     out += kLineEnd;
     std::vector<std::string_view> written;

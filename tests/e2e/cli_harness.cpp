@@ -9,18 +9,20 @@ CliSandbox::CliSandbox() {
     runtime = root.File("runtime");
     config = root.File("config");
     home = root.File("home");
-    for (const std::string& folder : {work, runtime, config, home})
+    tmp = root.File("tmp");
+    for (const std::string& folder : {work, runtime, config, home, tmp})
         MakeFolders(folder);
 }
 
-std::string CliSandbox::Command() const {
+std::string CliSandbox::Command(const std::string& extraEnv) const {
     return "env XDG_RUNTIME_DIR=" + ShellQuote(runtime) + " XDG_CONFIG_HOME=" + ShellQuote(config) +
-           " HOME=" + ShellQuote(home) + " " + ShellQuote(BrelvixPath());
+           " HOME=" + ShellQuote(home) + " TMPDIR=" + ShellQuote(tmp) + " " + extraEnv + " " +
+           ShellQuote(BrelvixPath());
 }
 
-CommandResult CliSandbox::Run(const std::vector<std::string>& args,
-                              const std::string& input) const {
-    std::string command = "cd " + ShellQuote(work) + " && " + Command();
+CommandResult CliSandbox::Run(const std::vector<std::string>& args, const std::string& input,
+                              const std::string& extraEnv) const {
+    std::string command = "cd " + ShellQuote(work) + " && " + Command(extraEnv);
     for (const std::string& arg : args)
         command += " " + ShellQuote(arg);
     return RunCommand(command + " " + input);

@@ -16,13 +16,15 @@ struct CliSandbox {
     std::string runtime; // XDG_RUNTIME_DIR
     std::string config;  // XDG_CONFIG_HOME
     std::string home;    // HOME
+    std::string tmp;     // TMPDIR
 
-    // "env ... brelvix" with the sandbox's variables, as a shell command prefix.
-    std::string Command() const;
+    // "env ... brelvix" with the sandbox's variables, as a shell command prefix;
+    // extraEnv ("NAME=value ...", already quoted) is set after them and overrides them.
+    std::string Command(const std::string& extraEnv = "") const;
     // Runs brelvix with the arguments in the work folder; standard input as given
     // (a shell redirection or pipe source, "</dev/null" by default).
-    CommandResult Run(const std::vector<std::string>& args,
-                      const std::string& input = "</dev/null") const;
+    CommandResult Run(const std::vector<std::string>& args, const std::string& input = "</dev/null",
+                      const std::string& extraEnv = "") const;
     std::string Path(const std::string& name) const { return work + name; }
     // Path of the instance lock file.
     std::string LockPath() const;

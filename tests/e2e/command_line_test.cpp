@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <functional>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -62,21 +66,42 @@ RgbImage MirroredHorizontally(const RgbImage& image) {
     return out;
 }
 
+// Runs a shell command with its standard output on a pipe whose reading end is
+// already closed, so that every write into it fails; the shell and the program get the
+// default handling of SIGPIPE. The exit status, or -1 when a signal ended it.
+int RunIntoABrokenPipe(const std::string& command) {
+    int fds[2];
+    if (pipe(fds) != 0) return -2;
+    close(fds[0]);
+    pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGPIPE, SIG_DFL);
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[1]);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid) return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 const char* kHelp[] = {
     " ",
     "Usage: brelvix -i <filename> [options]",
     " ",
     "  brelvix -i example.bmp",
-    "  brelvix -i c:\\tmp\\example.bmp",
-    "  brelvix -i c:\\tmp\\example.bmp -o d:\\converted",
-    "  brelvix -i c:\\tmp\\example.bmp -o d:\\converted --jpg-quality=95",
+    "  brelvix -i /tmp/example.bmp",
+    "  brelvix -i /tmp/example.bmp -o /tmp/converted",
+    "  brelvix -i /tmp/example.bmp -o /tmp/converted --width=640 --height=480",
     " ",
     "Options:",
     " ",
     "  -h, -?, --help            Display this help and exit",
     "  -i FILE, --input=FILE     Set input file",
     "  -o PATH, --output=PATH    Set output folder",
-    "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)",
+    "  -c STR, --conversion=STR  Set output extension, STR = pcx",
     " ",
     "Advanced options:",
     " ",
@@ -102,7 +127,7 @@ const char* kHelp[] = {
     " ",
     "Exit status:",
     " ",
-    "  0                         File converted, help or version shown, or window closed",
+    "  0                         File converted, help or version shown, window closed",
     "  1                         Error, nothing converted, or another copy running",
 };
 
@@ -139,6 +164,12 @@ TEST(CommandLine, VersionAndHelp) {
     // The help lines start their descriptions at the 29th character.
     for (int line : {11, 12, 13, 14, 18, 29, 33, 36})
         EXPECT_NE(kHelp[line - 1][28], ' ') << line;
+    // Every line fits in 80 columns, and only this system's paths and options appear.
+    for (const std::string& line : Lines(sandbox.Run({"--help"}).out)) {
+        EXPECT_LE(line.size(), 80u) << line;
+        EXPECT_EQ(line.find('\\'), std::string::npos) << line;
+        EXPECT_EQ(line.find("jpg"), std::string::npos) << line;
+    }
     EXPECT_FALSE(IsFile(sandbox.Path("out/pic.pcx")));
 
     // The help names the program as it was installed, without folder and extension.
@@ -150,7 +181,8 @@ TEST(CommandLine, VersionAndHelp) {
     ASSERT_EQ(lines.size(), help.size());
     EXPECT_EQ(lines[1], "Usage: pcx-tool -i <filename> [options]");
     EXPECT_EQ(lines[3], "  pcx-tool -i example.bmp");
-    EXPECT_EQ(lines[6], "  pcx-tool -i c:\\tmp\\example.bmp -o d:\\converted --jpg-quality=95");
+    EXPECT_EQ(lines[6],
+              "  pcx-tool -i /tmp/example.bmp -o /tmp/converted --width=640 --height=480");
 }
 
 TEST(CommandLine, ConvertsThePixels) {
@@ -670,10 +702,12 @@ TEST(CommandLine, SecondCopyEndsAtOnce) {
     EXPECT_EQ(Lines(r.err).size(), 1u);
     EXPECT_FALSE(IsFile(sandbox.Path("out/pic.pcx")));
 
+    // Help and version never wait for the other copy.
     for (const char* option : {"-v", "--help"}) {
         r = sandbox.Run({option});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.status, 0) << option;
+        EXPECT_EQ(Lines(r.out).front(), option[1] == 'v' ? "2.5" : " ") << option;
+        EXPECT_EQ(r.err, "") << option;
     }
     // Without arguments it ends silently.
     r = sandbox.Run({});
@@ -703,4 +737,176 @@ TEST(CommandLine, SecondCopyWhileTheFirstPauses) {
     EXPECT_EQ(ReadFile(sandbox.Path("second.status")), "1\n");
     EXPECT_EQ(ReadFile(sandbox.Path("second.out")), "");
     EXPECT_TRUE(ReadFile(sandbox.Path("second.err")).starts_with("Error: "));
+}
+
+// Only a lock that another running copy holds is "another copy". A lock file that
+// cannot be opened falls back to a folder of the user's own below TMPDIR; where no
+// lock can be had at all the run goes on without one.
+TEST(CommandLine, LockThatCannotBeTakenIsNoOtherCopy) {
+    Fixture sandbox;
+    const std::string privateFolder = sandbox.tmp + "/brelvix-" + std::to_string(getuid());
+    const std::string privateLock = privateFolder + "/" + ProductTitle() + ".lock";
+    ASSERT_TRUE(MakeFolders(sandbox.root.File("locks")));
+    // A folder, and a link to itself, standing where the lock file would be.
+    ASSERT_TRUE(MakeFolders(sandbox.root.File("locks/dir/" + ProductTitle() + ".lock")));
+    ASSERT_TRUE(MakeFolders(sandbox.root.File("locks/loop")));
+    const std::string loop = sandbox.root.File("locks/loop/" + ProductTitle() + ".lock");
+    ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
+    const std::string readOnly = sandbox.root.File("locks/readonly");
+    ASSERT_TRUE(MakeFolders(readOnly));
+    ASSERT_EQ(chmod(readOnly.c_str(), 0555), 0);
+    const std::string plainFile = sandbox.Path("pic.bmp");
+
+    const std::vector<std::string> runtimes = {
+        "",                                 // unset
+        sandbox.root.File("locks/missing"), // a folder that does not exist
+        plainFile,                          // a file, not a folder
+        readOnly,                           // a folder nobody may write into
+        sandbox.root.File("locks/dir"),     // the lock file is a folder
+        sandbox.root.File("locks/loop"),    // the lock file is a link loop
+    };
+    for (const std::string& runtime : runtimes) {
+        SCOPED_TRACE("XDG_RUNTIME_DIR=" + runtime);
+        const std::string env = "XDG_RUNTIME_DIR=" + ShellQuote(runtime);
+        RemoveFile(sandbox.Path("out/pic.pcx"));
+        CommandResult r = sandbox.Run({"-q", "-i", "pic.bmp", "-o", "out"}, "</dev/null", env);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(SamePixels(DecodeWith("netpbm", sandbox.Path("out/pic.pcx")),
+                               TestPattern(kPicWidth, kPicHeight)));
+        r = sandbox.Run({"-v"}, "</dev/null", env);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, "2.5\n");
+
+        // The run took its lock in the private folder, which is the user's alone...
+        if (runtime == readOnly && access(readOnly.c_str(), W_OK) == 0) continue; // superuser
+        struct stat st {};
+        ASSERT_EQ(lstat(privateFolder.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_TRUE(IsFile(privateLock));
+        // ...and a copy that holds it there is another copy.
+        int fd = open(privateLock.c_str(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+        r = sandbox.Run({"-i", "pic.bmp", "-o", "out"}, "</dev/null", env);
+        close(fd);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("Another copy"), std::string::npos) << r.err;
+        std::error_code ec;
+        std::filesystem::remove_all(privateFolder, ec);
+    }
+    chmod(readOnly.c_str(), 0755);
+
+    // A private folder that is a link, or that belongs to someone else, is not used:
+    // the run goes on without a lock and leaves it alone.
+    const std::string elsewhere = sandbox.root.File("elsewhere");
+    ASSERT_TRUE(MakeFolders(elsewhere));
+    ASSERT_EQ(chmod(elsewhere.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(elsewhere.c_str(), privateFolder.c_str()), 0);
+    const std::string missingRuntime = "XDG_RUNTIME_DIR=" + ShellQuote(runtimes[1]);
+    CommandResult r =
+        sandbox.Run({"-q", "-i", "pic.bmp", "-o", "out"}, "</dev/null", missingRuntime);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCommand("ls -A " + ShellQuote(elsewhere)).out, "");
+    RemoveFile(privateFolder);
+    if (getuid() == 0) {
+        ASSERT_TRUE(MakeFolder(privateFolder));
+        ASSERT_EQ(chown(privateFolder.c_str(), 65534, 65534), 0);
+        r = sandbox.Run({"-q", "-i", "pic.bmp", "-o", "out"}, "</dev/null", missingRuntime);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(RunCommand("ls -A " + ShellQuote(privateFolder)).out, "");
+        rmdir(privateFolder.c_str());
+    }
+
+    // No lock anywhere: the temporary folder is missing as well.
+    r = sandbox.Run({"-i", "pic.bmp", "-o", "out"}, "</dev/null",
+                    missingRuntime + " TMPDIR=" + ShellQuote(sandbox.root.File("no-tmp")));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Banner() + kConverted);
+    EXPECT_EQ(r.err, "");
+}
+
+// A closed or broken standard output never stops a conversion.
+TEST(CommandLine, ClosedOrBrokenOutputStillConverts) {
+    Fixture sandbox;
+    const std::string pcx = sandbox.Path("out/pic.pcx");
+    const std::string run = "cd " + ShellQuote(sandbox.work) + " && " + sandbox.Command() +
+                            " -i pic.bmp -o out -d </dev/null";
+    struct Case {
+        const char* name;
+        std::function<int()> start;
+    } cases[] = {
+        {"broken pipe",
+         [&] { return RunIntoABrokenPipe(run + " 2>err.txt; echo $? >status.txt"); }},
+        {"closed output",
+         [&] { return RunCommand(run + " >&- 2>err.txt; echo $? >status.txt").status; }},
+        {"closed output and error",
+         [&] { return RunCommand(run + " >&- 2>&-; echo $? >status.txt").status; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveFile(pcx);
+        RemoveFile(sandbox.Path("err.txt"));
+        EXPECT_EQ(c.start(), 0);
+        EXPECT_EQ(ReadFile(sandbox.Path("status.txt")), "0\n");
+        EXPECT_EQ(ReadFile(sandbox.Path("err.txt")), "");
+        EXPECT_TRUE(SamePixels(DecodeWith("magick", pcx), TestPattern(kPicWidth, kPicHeight)));
+        EXPECT_TRUE(SamePixels(DecodeWith("netpbm", pcx), TestPattern(kPicWidth, kPicHeight)));
+        EXPECT_EQ(RunCommand("ls -A " + ShellQuote(sandbox.Path("out"))).out, "pic.pcx\n");
+    }
+    // An error line into a closed pipe still ends the run with its status.
+    EXPECT_EQ(RunIntoABrokenPipe("cd " + ShellQuote(sandbox.work) + " && " + sandbox.Command() +
+                                 " -i missing.bmp 2>&1; echo $? >status.txt"),
+              0);
+    EXPECT_EQ(ReadFile(sandbox.Path("status.txt")), "1\n");
+}
+
+// A help or version text that cannot be written fails the run, as for the standard tools.
+TEST(CommandLine, FailedWriteOfHelpOrVersionExitsOne) {
+    Fixture sandbox;
+    for (const char* option : {"-v", "--help", "-?"}) {
+        SCOPED_TRACE(option);
+        CommandResult r = sandbox.Run({option}, "</dev/null >/dev/full");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.starts_with("Error: ")) << r.err;
+        EXPECT_EQ(Lines(r.err).size(), 1u) << r.err;
+        r = sandbox.Run({option}, "</dev/null >&-");
+        EXPECT_EQ(r.status, 1);
+        // A reader that has gone needs no message, only the status.
+        EXPECT_EQ(RunIntoABrokenPipe("cd " + ShellQuote(sandbox.work) + " && " + sandbox.Command() +
+                                     " " + option + " 2>err.txt; echo $? >status.txt"),
+                  0);
+        EXPECT_EQ(ReadFile(sandbox.Path("status.txt")), "1\n");
+        EXPECT_EQ(ReadFile(sandbox.Path("err.txt")), "");
+    }
+}
+
+// A profile is read only when it is a regular file of at most a few MiB: a FIFO, a
+// device or a larger file is refused at once with the profile error.
+TEST(CommandLine, ProfileThatIsNoRegularFileIsRefused) {
+    Fixture sandbox;
+    ASSERT_EQ(mkfifo(sandbox.Path("fifo.ini").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("/dev/zero", sandbox.Path("zero.ini").c_str()), 0);
+    const std::string valid = "[CLI]\r\n--pcx-bpp = 24\r\n";
+    ASSERT_TRUE(WriteFile(sandbox.Path("large.ini"), valid));
+    ASSERT_EQ(truncate(sandbox.Path("large.ini").c_str(), 4 * 1024 * 1024 + 1), 0);
+    ASSERT_TRUE(WriteFile(sandbox.Path("bound.ini"), valid));
+    ASSERT_EQ(truncate(sandbox.Path("bound.ini").c_str(), 4 * 1024 * 1024), 0);
+    for (const char* profile : {"fifo.ini", "zero.ini", "/dev/zero", "large.ini", "out"}) {
+        SCOPED_TRACE(profile);
+        // Bounded: a run that waited on the FIFO is ended after 30 seconds.
+        const CommandResult r =
+            RunCommand("cd " + ShellQuote(sandbox.work) + " && timeout 30 " + sandbox.Command() +
+                       " -i pic.bmp -o out --profile=" + ShellQuote(profile) + " </dev/null");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "Error: Invalid profile file\n");
+    }
+    EXPECT_EQ(RunCommand("ls -A " + ShellQuote(sandbox.Path("out"))).out, "");
+    // A profile of exactly the bound is read.
+    const CommandResult r =
+        sandbox.Run({"-q", "-d", "-i", "pic.bmp", "-o", "out", "--profile=bound.ini"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("PCX BPP: 24\n"), std::string::npos) << r.out;
 }

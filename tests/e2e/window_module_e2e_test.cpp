@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +107,55 @@ TEST(WindowModule, CommandLineConvertsWithoutTheModuleAndWithoutADisplay) {
     }
 }
 
+// Without a display, or without the module, a run that needs the window says in one
+// error line that it cannot open it; a word that looks like a file gets the hint that
+// an input file is given with -i.
+TEST(WindowModule, WithoutADisplayTheWindowModeSaysWhy) {
+    Sandbox box;
+    WriteBmp(box.root.File("work/photo.bmp"), 4, 3);
+    const std::string noDisplay = "Error: The window cannot be opened: no display is available";
+    const std::string hint = "; an input file is given with -i, as in: brelvix -i ";
+    struct Case {
+        std::string args;
+        std::string err;
+    } cases[] = {
+        {"", noDisplay},
+        {"-p", noDisplay},
+        {"unknown words", noDisplay},
+        {"photo.bmp", noDisplay + hint + "photo.bmp"},
+        {"photo", noDisplay + hint + "photo"}, // an existing file without an extension
+        {"--imput=a.bmp", noDisplay + hint + "a.bmp"},
+        {"-o out.d --width=5 holiday/beach.bmp", noDisplay + hint + "holiday/beach.bmp"},
+        {"-T shots", noDisplay},
+        {"-U", noDisplay},
+    };
+    ASSERT_TRUE(CopyExecutable(box.root.File("work/photo.bmp"), box.root.File("work/photo")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE("arguments: " + c.args);
+        const CommandResult run =
+            RunCommand("cd " + ShellQuote(box.root.File("work")) + " && env -u DISPLAY -u " +
+                       "WAYLAND_DISPLAY " + box.Env() + ShellQuote(BrelvixPath()) + " " + c.args +
+                       " </dev/null");
+        if (HaveWindowModule()) {
+            EXPECT_EQ(run.err, c.err + "\n");
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+    }
+    EXPECT_FALSE(IsFile(box.ConfigFile()));
+
+    // Without the module the reason names it, also with a display.
+    const std::string bare = box.root.File("bare/brelvix");
+    MakeFolders(box.root.File("bare"));
+    ASSERT_TRUE(CopyExecutable(BrelvixPath(), bare));
+    const CommandResult run = RunCommand(box.Env() + ShellQuote(bare) + " photo.bmp </dev/null");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "Error: The window cannot be opened: the window module brelvix-ui.so is "
+                       "not installed" +
+                           hint + "photo.bmp\n");
+    EXPECT_FALSE(IsFile(box.ConfigFile()));
+}
+
 // Without arguments, and with arguments that name no input file, the window opens with
 // the settings of config.ini; Alt+X ends it and saves them.
 TEST(WindowModule, WindowModeOpensAndAltXSavesTheSettings) {
@@ -134,6 +185,77 @@ TEST(WindowModule, WindowModeOpensAndAltXSavesTheSettings) {
             EXPECT_EQ(*stored, value) << key;
         }
     }
+}
+
+// Starts the window mode with a display, waits for its window and ends it with Alt+X.
+// Bounded: a program that shows no window within 30 seconds is ended and fails, and
+// one that does not end is stopped after 120 seconds.
+CommandResult OpenAndCloseTheWindow(const std::string& env) {
+    return RunWithDisplay(env + "timeout 120 " + ShellQuote(BrelvixPath()) + " & pid=$!; " +
+                          FindWindow("Vextara BMP to PCX 2.5") +
+                          "[ -z \"$id\" ] && { kill $pid; exit 3; }; "
+                          "for i in $(seq 1 40); do timeout 5 xdotool windowfocus --sync $id; "
+                          "xdotool mousemove --window $id 200 150 key alt+x; sleep 0.25; "
+                          "kill -0 $pid 2>/dev/null || break; done; wait $pid");
+}
+
+// A config.ini that is a FIFO, a link to a device or larger than any real one keeps
+// neither the window from opening nor is it saved over: the window starts from the
+// defaults and the file stays as it was.
+TEST(WindowModule, BadSettingsFileIsKeptAndTheWindowOpens) {
+    if (!HaveWindowModule()) GTEST_SKIP() << "built without the window module";
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string&)> make;
+        std::function<bool(const std::string&)> unchanged;
+    } cases[] = {
+        {"fifo", [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; },
+         [](const std::string& p) {
+             struct stat st {};
+             return lstat(p.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+         }},
+        {"link to /dev/zero",
+         [](const std::string& p) { return symlink("/dev/zero", p.c_str()) == 0; },
+         [](const std::string& p) {
+             char target[64] = {};
+             return readlink(p.c_str(), target, sizeof target - 1) == 9 &&
+                    std::string(target) == "/dev/zero";
+         }},
+        {"too large",
+         [](const std::string& p) {
+             return WriteFile(p, "[Window]\r\nWidth=600\r\n") &&
+                    truncate(p.c_str(), kMaxIniFileBytes + 1) == 0;
+         },
+         [](const std::string& p) {
+             return FileSize(p) == static_cast<int64_t>(kMaxIniFileBytes) + 1 &&
+                    ReadFile(p).starts_with("[Window]\r\nWidth=600\r\n");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sandbox box;
+        MakeFolders(FolderPart(box.ConfigFile()));
+        ASSERT_TRUE(c.make(box.ConfigFile()));
+        const CommandResult run = OpenAndCloseTheWindow(box.Env());
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_TRUE(c.unchanged(box.ConfigFile()));
+        std::error_code ec;
+        EXPECT_EQ(
+            std::distance(std::filesystem::directory_iterator(FolderPart(box.ConfigFile()), ec),
+                          std::filesystem::directory_iterator()),
+            1);
+    }
+}
+
+// Where no lock file can be had the window mode runs without one.
+TEST(WindowModule, WindowOpensWithoutALockFile) {
+    if (!HaveWindowModule()) GTEST_SKIP() << "built without the window module";
+    Sandbox box;
+    const CommandResult run = OpenAndCloseTheWindow(
+        box.Env() + "XDG_RUNTIME_DIR=" + ShellQuote(box.root.File("missing")) +
+        " TMPDIR=" + ShellQuote(box.root.File("missing")) + " ");
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_TRUE(IsFile(box.ConfigFile()));
 }
 
 TEST(WindowModule, ScreenshotModeWritesBothPictures) {

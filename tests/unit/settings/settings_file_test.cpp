@@ -8,10 +8,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fcntl.h>
 #include <functional>
+#include <future>
 #include <limits>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -46,6 +49,7 @@ class SettingsFile : public ::testing::Test {
     void TearDown() override {
         SetDesktopSize(0, 0);
         gSettings.settingsPath.clear();
+        gSettings.keepSettingsFile = false;
     }
     void LoadFrom(const std::string& content) {
         ASSERT_TRUE(WriteFile(path, content));
@@ -564,6 +568,177 @@ TEST_F(SettingsFile, SaveIntoAReadOnlyFolderFails) {
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"config.ini"});
     LoadSettings();
     EXPECT_EQ(gSettings.width, 640);
+}
+
+// Runs LoadSettings on another thread and waits for it at most ten seconds. A load
+// that waits on a FIFO is released by opening the FIFO's writing end, so that the
+// test ends either way.
+bool LoadSettingsWithinBound(const std::string& fifoToRelease) {
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread loader([&] {
+        LoadSettings();
+        done.set_value();
+    });
+    const bool inTime = finished.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!inTime && !fifoToRelease.empty()) {
+        int fd = open(fifoToRelease.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0) close(fd);
+    }
+    loader.join();
+    return inTime;
+}
+
+// A settings file that is no regular file, or larger than any real one, is refused
+// without waiting or reading it: the run starts from the defaults and never saves over
+// the file.
+TEST_F(SettingsFile, BadFileIsRefusedAndKept) {
+    const std::string fifo = temp.File("fifo.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zeroLink = temp.File("zero.ini");
+    ASSERT_EQ(symlink("/dev/zero", zeroLink.c_str()), 0);
+    const std::string large = temp.File("large.ini");
+    ASSERT_TRUE(WriteFile(large, "[Window]\r\nWidth = 640\r\n"));
+    ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxIniFileBytes) + 1), 0);
+    const std::string folder = temp.File("folder.ini");
+    ASSERT_TRUE(MakeFolder(folder));
+    const std::vector<std::string> before = FolderEntries(temp.path);
+
+    for (const std::string& bad : {fifo, zeroLink, large, folder}) {
+        SCOPED_TRACE(bad);
+        gSettings.settingsPath = bad;
+        ResetSettings(true);
+        gSettings.width = 1;
+        ASSERT_TRUE(LoadSettingsWithinBound(bad == fifo ? fifo : ""));
+        EXPECT_EQ(gSettings.width, 510); // the window-mode defaults
+        EXPECT_EQ(gSettings.cfg, 17);
+        gSettings.width = 700;
+        EXPECT_FALSE(SaveSettings());
+        IniFile ini;
+        FileRead read = FileRead::kRead;
+        EXPECT_FALSE(ReadIniFile(bad, ini, &read));
+        EXPECT_EQ(read, FileRead::kRefused);
+    }
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat(zeroLink.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(stat(large.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(kMaxIniFileBytes) + 1);
+    EXPECT_TRUE(ReadFile(large).starts_with("[Window]\r\nWidth = 640\r\n"));
+    EXPECT_EQ(FolderEntries(temp.path), before);
+
+    // A file at the bound is read, and a missing one is written anew.
+    ASSERT_EQ(truncate(large.c_str(), static_cast<off_t>(kMaxIniFileBytes)), 0);
+    gSettings.settingsPath = large;
+    LoadSettings();
+    EXPECT_EQ(gSettings.width, 640);
+    EXPECT_TRUE(SaveSettings());
+    gSettings.settingsPath = temp.File("new.ini");
+    LoadSettings();
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_TRUE(IsFile(temp.File("new.ini")));
+}
+
+// Saving keeps the file's permissions; a new file gets the mode the umask leaves.
+TEST_F(SettingsFile, SaveKeepsTheModeOfTheFile) {
+    for (mode_t mode : {0600, 0640, 0400, 0664}) {
+        SCOPED_TRACE(mode);
+        RemoveFile(path);
+        ASSERT_TRUE(WriteFile(path, "[Window]\r\nWidth = 640\r\n"));
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        LoadSettings();
+        ASSERT_TRUE(SaveSettings());
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_NE(ReadFile(path).find("Width = 640\r\n"), std::string::npos);
+    }
+    for (mode_t mask : {022, 077, 002}) {
+        SCOPED_TRACE(mask);
+        RemoveFile(path);
+        const mode_t saved = umask(mask);
+        LoadSettings();
+        const bool saveOk = SaveSettings();
+        umask(saved);
+        ASSERT_TRUE(saveOk);
+        struct stat st {};
+        ASSERT_EQ(stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0666 & ~mask);
+    }
+    EXPECT_EQ(FolderEntries(temp.path), std::vector<std::string>{"config.ini"});
+}
+
+// A settings file that is a link is written through it: the file it names gets the new
+// text (its temporary file beside it), and the link stays a link.
+TEST_F(SettingsFile, SaveWritesThroughALink) {
+    ASSERT_TRUE(MakeFolder(temp.File("real")));
+    ASSERT_TRUE(MakeFolder(temp.File("links")));
+    const std::string target = temp.File("real/settings.ini");
+    struct Case {
+        const char* name;
+        std::string link;
+        std::string pointsTo;
+    } cases[] = {
+        {"relative", temp.File("links/relative.ini"), "../real/settings.ini"},
+        {"absolute", temp.File("links/absolute.ini"), target},
+        {"link to a link", temp.File("links/chain.ini"), "relative.ini"},
+    };
+    for (const Case& c : cases)
+        ASSERT_EQ(symlink(c.pointsTo.c_str(), c.link.c_str()), 0) << c.name;
+    int width = 600;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteFile(target, "[Window]\r\nWidth = 640\r\n"));
+        ASSERT_EQ(chmod(target.c_str(), 0600), 0);
+        gSettings.settingsPath = c.link;
+        LoadSettings();
+        EXPECT_EQ(gSettings.width, 640);
+        gSettings.width = ++width;
+        ASSERT_TRUE(SaveSettings());
+        struct stat st {};
+        ASSERT_EQ(lstat(c.link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        ASSERT_EQ(lstat(target.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        EXPECT_NE(ReadFile(target).find("Width = " + std::to_string(width) + "\r\n"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(FolderEntries(temp.File("real")), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(FolderEntries(temp.File("links")),
+              (std::vector<std::string>{"absolute.ini", "chain.ini", "relative.ini"}));
+
+    // A link to nothing yet: the file it names is made. A loop, or a link to something
+    // that is no regular file, is never replaced.
+    const std::string dangling = temp.File("links/dangling.ini");
+    ASSERT_EQ(symlink("../real/later.ini", dangling.c_str()), 0);
+    gSettings.settingsPath = dangling;
+    LoadSettings();
+    EXPECT_TRUE(SaveSettings());
+    EXPECT_TRUE(IsFile(temp.File("real/later.ini")));
+    const std::string loop = temp.File("links/loop.ini");
+    ASSERT_EQ(symlink("loop.ini", loop.c_str()), 0);
+    gSettings.settingsPath = loop;
+    LoadSettings();
+    EXPECT_FALSE(SaveSettings());
+    gSettings.keepSettingsFile = false; // the save itself refuses to follow a loop
+    EXPECT_FALSE(SaveSettings());
+    const std::string fifo = temp.File("real/fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string toFifo = temp.File("links/fifo.ini");
+    ASSERT_EQ(symlink(fifo.c_str(), toFifo.c_str()), 0);
+    gSettings.settingsPath = toFifo;
+    gSettings.keepSettingsFile = false; // as if the file had been a plain one at load
+    EXPECT_FALSE(SaveSettings());
+    struct stat st {};
+    ASSERT_EQ(lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    ASSERT_EQ(lstat(loop.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(FolderEntries(temp.File("real")),
+              (std::vector<std::string>{"fifo", "later.ini", "settings.ini"}));
 }
 
 TEST(IniReader, ParsesGroupsAndEntries) {
