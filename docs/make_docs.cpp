@@ -14,6 +14,7 @@
 #include "app/slot_names.h"
 #include "engine/naming.h"
 #include "formats/formats.h"
+#include "platform/hidden_file.h"
 #include "platform/platform.h"
 #include "settings/keywords.h"
 #include "settings/settings.h"
@@ -579,7 +580,7 @@ bool ReadText(const std::string& path, std::string& text) {
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
-    if (WriteFileAtomically(path, text)) return true;
+    if (ReplaceFileAtomically(path, text, 0644)) return true;
     Fail("cannot write " + path);
     return false;
 }

@@ -228,9 +228,16 @@ void HiddenFile::Unname() {
 bool ReplaceFileAtomically(const std::string& path, std::string_view data, unsigned newFileMode) {
     const std::string target = FollowLinks(path);
     if (target.empty()) return false;
+    // Only a regular file is ever replaced (never a device or a FIFO a link leads to).
+    // It keeps its permission bits and, where allowed, its owner.
     unsigned mode = newFileMode & 07777;
     struct stat st {};
-    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) mode = st.st_mode & 07777;
+    const bool exists = stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return false;
+    }
+    if (exists) mode = st.st_mode & 07777;
 
     HiddenFile file;
     if (!file.Open(target, mode, [&target] { return target + "." + RandomLetters(6); }))
@@ -241,6 +248,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view data, unsig
         errno = error;
         return false;
     };
+    if (exists && (st.st_uid != geteuid() || st.st_gid != getegid())) {
+        // Where the owner cannot be given back, the copy stays ours.
+        const int owned = fchown(file.fd(), st.st_uid, st.st_gid);
+        (void)owned;
+    }
     // Exactly these bits, whatever the umask.
     if (fchmod(file.fd(), mode) != 0) return fail();
     const char* p = data.data();

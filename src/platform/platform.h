@@ -47,8 +47,6 @@ enum class FileRead {
     kRefused, // there is something, but it cannot be read, is no regular file or too large
 };
 FileRead ReadRegularFile(const std::string& path, size_t maxBytes, std::string& data);
-// Writes data through a temporary file beside the target and renames it over.
-bool WriteFileAtomically(const std::string& path, std::string_view data);
 
 // Folder part of a path, up to and including the last "/" ("" when none).
 std::string FolderPart(const std::string& path);

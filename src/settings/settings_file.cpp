@@ -2,6 +2,7 @@
 // the load and save of gSettings, both walking the option table.
 #include "settings/settings_file.h"
 
+#include "platform/hidden_file.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 
@@ -14,6 +15,7 @@
 #include <limits>
 #include <span>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -267,5 +269,8 @@ bool SaveSettings() {
         out += "; ";
         out += kLineEnd;
     }
-    return WriteFileAtomically(gSettings.settingsPath, out);
+    // A new file gets the usual mode under the umask.
+    const mode_t mask = umask(0);
+    umask(mask);
+    return ReplaceFileAtomically(gSettings.settingsPath, out, 0666 & ~mask);
 }

@@ -310,7 +310,7 @@ TEST(CommandLine, ValuesAtTheirBoundsPass) {
 
 TEST(CommandLine, NothingToConvert) {
     Fixture sandbox;
-    const std::string notBmp = "Error: Cannot convert broken.bmp: the file is not a BMP picture\n";
+    const std::string notBmp = "Error: Cannot convert broken.bmp: the BMP header is damaged\n";
     struct Case {
         std::vector<std::string> args;
         std::string out;
@@ -588,7 +588,7 @@ TEST(CommandLine, DebugListingOfAConversion) {
     EXPECT_TRUE(lines[lines.size() - 3].starts_with("Saving As: "));
     EXPECT_EQ(lines[lines.size() - 2], "Not OK");
     EXPECT_EQ(lines.back(), "Conversion stopped");
-    EXPECT_EQ(r.err, "Error: Cannot convert broken.bmp: the file is not a BMP picture\n");
+    EXPECT_EQ(r.err, "Error: Cannot convert broken.bmp: the BMP header is damaged\n");
 }
 
 TEST(CommandLine, DebugListingOfAWatermarkImage) {

@@ -37,7 +37,7 @@ std::vector<std::string> Names(const std::string& folder) {
 struct Fixture : CliSandbox {
     Fixture() {
         WriteBmp24(Path("pic.bmp"), TestPattern(200, 100));
-        WriteFile(Path("broken.bmp"), "BM this is no picture at all");
+        WriteFile(Path("broken.bmp"), "this is no picture at all");
         // 65530 x 3 pixels in a few kilobytes of RLE8 data.
         RgbImage line;
         line.width = 65530;

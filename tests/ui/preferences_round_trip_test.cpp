@@ -92,6 +92,8 @@ std::map<FieldId, std::string> NonDefaultValues() {
         }
         values[field] = value;
     }
+    // "Never" keeps the start-up update check from asking and moving the update date.
+    values[FieldId::updateRange] = "5";
     // The colour and font lists hold the chosen colour and font.
     for (auto [list, chosen] : {std::pair{FieldId::fontColors, FieldId::fontColor},
                                 std::pair{FieldId::backColors, FieldId::backColor},
