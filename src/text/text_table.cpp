@@ -85,6 +85,7 @@ constexpr TextPair kBuiltInTexts[] = {
     {"Export is not complete", "Export stopped"},
     {"Conversion complete", "Conversion complete"},
     {"Conversion is not complete", "Conversion stopped"},
+    {"Conversion failed", "Conversion failed"},
     {"Progress", "(%s1%/%s2%)"},
     {"Files converted", "Files converted: %s1% of %s2%"},
     {"New Update", "New Update"},

@@ -33,6 +33,8 @@ std::string_view TrimChars(std::string_view s, char c) {
     return s;
 }
 
+constexpr const char* kDefaultTheme = "handdrawn";
+
 std::string ArchivePath(const std::string& theme) {
     return ThemeFolder() + theme + ".zip";
 }
@@ -90,8 +92,14 @@ const std::string& LastListedTheme() {
     return gLastListed;
 }
 
+bool IsBareThemeName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
 std::string ThemeDisplayName(const std::string& themeName) {
     std::string result = themeName;
+    if (!IsBareThemeName(themeName)) return result;
     const std::string path = ArchivePath(themeName);
     std::map<std::string, std::string> data;
     if (!UsableArchive(path) || !ReadZipEntries(path, {"theme.cfg"}, 255, true, data))
@@ -132,6 +140,9 @@ int IconPixelSize(int uiSize) {
 }
 
 void LoadTheme(bool buttons, bool menuIcons, bool toolbarIcons) {
+    // A theme is an archive of the theme folder named by a bare file name; any other
+    // text (a path, a name with a NUL byte) stands for the default theme.
+    if (!IsBareThemeName(gSettings.uiTheme)) gSettings.uiTheme = kDefaultTheme;
     std::string path = ArchivePath(gSettings.uiTheme);
     if (!IsFile(path) && !gCatalogue.empty()) {
         gSettings.uiTheme = gLastListed;

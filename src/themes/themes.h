@@ -17,6 +17,10 @@ const std::map<std::string, std::string>& ThemeCatalogue();
 // The theme found last by the folder listing ("" when none was found).
 const std::string& LastListedTheme();
 
+// True for a theme name that is a bare file name: not empty, not "." or "..", without
+// "/", a backslash or a NUL byte. Only such a name is looked up in the theme folder.
+bool IsBareThemeName(std::string_view name);
+
 // The display name of a theme: the Name of the [Theme] section in the first 255 bytes
 // of its theme.cfg; the theme name itself when the archive cannot be read.
 std::string ThemeDisplayName(const std::string& themeName);

@@ -8,6 +8,7 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/selection.h"
+#include "ui/uri_text.h"
 
 #include <wx/bmpcbox.h>
 #include <wx/gauge.h>
@@ -18,6 +19,7 @@
 #include "engine/watermark_picture.h"
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -72,8 +74,56 @@ std::string ShortenPath(const std::string& text, int budget) {
            text.substr(text.size() - static_cast<size_t>(k));
 }
 
+std::vector<std::string> WrapText(const std::string& text, int width,
+                                  const std::function<int(const std::string&)>& measure) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line;
+        size_t i = start;
+        while (i < end) {
+            size_t wordEnd = text.find(' ', i);
+            if (wordEnd == std::string::npos || wordEnd > end) wordEnd = end;
+            const std::string word = text.substr(i, wordEnd - i);
+            i = wordEnd + 1;
+            if (word.empty()) continue;
+            const std::string joined = line.empty() ? word : line + " " + word;
+            if (measure(joined) <= width) {
+                line = joined;
+                continue;
+            }
+            if (!line.empty()) lines.push_back(line);
+            line.clear();
+            if (measure(word) <= width) {
+                line = word;
+                continue;
+            }
+            // A word wider than a line (a long path) is broken between its characters.
+            for (size_t c = 0; c < word.size();) {
+                size_t next = c + 1;
+                while (next < word.size() &&
+                       (static_cast<unsigned char>(word[next]) & 0xC0) == 0x80)
+                    ++next;
+                const std::string piece = word.substr(c, next - c);
+                if (!line.empty() && measure(line + piece) > width) {
+                    lines.push_back(line);
+                    line.clear();
+                }
+                line += piece;
+                c = next;
+            }
+        }
+        lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
 void StartConversion() {
-    gJob.currentInput = TrimSpaces(InputFieldText());
+    // A file URI typed or pasted into the field names the file it points to.
+    gJob.currentInput = PathFromFileUri(TrimSpaces(InputFieldText()));
     gJob.fileMap.clear();
     if (FileSize(gJob.currentInput) != 0 && HasAcceptedExtension(gJob.currentInput))
         gJob.fileMap[gJob.currentInput] = FileEntry{};
@@ -123,18 +173,35 @@ void ShowConvertProgress() {
     dialog.SetName("progressDialog");
     UseCompactControls(&dialog);
     dialog.SetClientSize(300, 110);
+    // The controls stand on a panel that holds the keyboard focus while the OK button
+    // is disabled, so that the dialog sees the keys typed into it.
+    auto* content = new wxPanel(&dialog, wxID_ANY);
+    content->SetName("progressContent");
     // One line: a path that is still too wide after ShortenPath loses more of its middle.
-    auto* label = new wxStaticText(&dialog, wxID_ANY, "", wxPoint(10, 13), wxSize(280, 20),
+    auto* label = new wxStaticText(content, wxID_ANY, "", wxPoint(10, 13), wxSize(280, 20),
                                    wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
     label->SetName("progressLabel");
-    auto* bar = new wxGauge(&dialog, wxID_ANY, n + 1, wxPoint(10, 40), wxSize(280, 20),
+    auto* bar = new wxGauge(content, wxID_ANY, n + 1, wxPoint(10, 40), wxSize(280, 20),
                             wxGA_HORIZONTAL | wxGA_SMOOTH);
     bar->SetName("progressBar");
-    auto* ok = new wxButton(&dialog, wxID_OK, Wx(GetText("Dialog", "OK")), wxPoint(110, 75),
+    auto* ok = new wxButton(content, wxID_OK, Wx(GetText("Dialog", "OK")), wxPoint(110, 75),
                             wxSize(80, 25));
     ok->SetName("okButton");
     ok->SetDefault();
     ok->Disable();
+    // Why files failed, shown under the bar when the job has ended.
+    auto* reasons = new wxStaticText(content, wxID_ANY, "", wxPoint(10, 68), wxSize(280, 20));
+    reasons->SetName("progressReasons");
+    reasons->Hide();
+    // Escape is the close box's key: it asks the break question while the job runs.
+    dialog.SetEscapeId(wxID_NONE);
+    dialog.Bind(wxEVT_CHAR_HOOK, [&dialog](wxKeyEvent& e) {
+        if (e.GetKeyCode() == WXK_ESCAPE && !e.HasAnyModifiers()) {
+            dialog.Close();
+            return;
+        }
+        e.Skip();
+    });
     dialog.CentreOnParent();
 
     int cw = dialog.GetTextExtent("abc123:\\-").x / 9;
@@ -156,7 +223,18 @@ void ShowConvertProgress() {
     };
 
     wxTimer timer(&dialog);
+    bool focused = false;
     dialog.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        // The dialog takes the keyboard focus once it is on the screen.
+        if (!focused && dialog.IsShownOnScreen()) {
+            focused = true;
+            dialog.Raise();
+            if (!ok->IsEnabled()) {
+                // Nothing else on it takes the focus until the job has ended.
+                content->SetCanFocus(true);
+                content->SetFocus();
+            }
+        }
         if (!workerRemembered) return;
         if (!finished) {
             int i;
@@ -179,21 +257,49 @@ void ShowConvertProgress() {
         workerRemembered = false;
         timer.Stop();
         int c;
+        std::vector<FileFailure> failures;
         {
             std::lock_guard<std::mutex> guard(gJobLock);
             c = gJobProgress.convertedCount;
             last = std::max(last, gJobProgress.currentIndex);
+            failures = gJobProgress.failures;
         }
         if (cancelled) {
             SetStatusText(Msg("Conversion is not complete"));
             dialog.SetTitle(Wx(Msg("Conversion is not complete") + " " + progressText(last)));
             label->SetLabel(Wx(Msg("Conversion is not complete")));
         } else {
-            SetStatusText(Msg("Conversion complete"));
-            dialog.SetTitle(Wx(Msg("Conversion complete") + " " + progressText(last)));
+            // A job that converted nothing failed, and says so.
+            const std::string outcome =
+                c == 0 && n > 0 ? Msg("Conversion failed") : Msg("Conversion complete");
+            SetStatusText(outcome);
+            dialog.SetTitle(Wx(outcome + " " + progressText(last)));
             label->SetLabel(
                 Wx(FillTemplate(Msg("Files converted"), std::to_string(c), std::to_string(n))));
             bar->SetValue(n + 1);
+        }
+        std::string why;
+        for (const FileFailure& failure : failures) {
+            if (failure.reason == Reason::kStopped) continue;
+            if (!why.empty()) why += "\n";
+            why += FillTemplate(GetText("Reason", "Cannot Convert"),
+                                ShortenPath(failure.file, budget - 4), ReasonText(failure.reason));
+        }
+        if (!why.empty()) {
+            // The dialog grows downwards to hold the reasons; the OK button follows them.
+            const std::vector<std::string> lines = WrapText(why, 280, [&](const std::string& line) {
+                return reasons->GetTextExtent(Wx(line)).x;
+            });
+            std::string text;
+            for (const std::string& line : lines)
+                text += (text.empty() ? "" : "\n") + line;
+            reasons->SetLabel(Wx(text));
+            const int height = static_cast<int>(lines.size()) * reasons->GetTextExtent("Ag").y + 4;
+            reasons->SetSize(10, 68, 280, std::max(height, reasons->GetBestSize().y));
+            const int bottom = reasons->GetRect().GetBottom() + 1;
+            reasons->Show();
+            ok->Move(110, bottom + 10);
+            dialog.SetClientSize(300, bottom + 10 + 25 + 10);
         }
         ok->Enable();
         ok->SetFocus();

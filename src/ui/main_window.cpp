@@ -14,7 +14,12 @@
 
 #include <wx/bmpbuttn.h>
 #include <wx/bmpcbox.h>
+#include <wx/display.h>
 #include <wx/wx.h>
+
+#include <cctype>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -26,18 +31,25 @@ wxString Wx(const std::string& text) {
 
 constexpr int kSeparator = -1;
 
-// The menus: title key and the commands in order (kSeparator between groups).
+// The menus: title key, the mnemonic letter of the title, and the commands in order
+// (kSeparator between groups).
 struct MenuLayout {
     const char* title;
+    char mnemonic;
     int items[8];
     int count;
 };
 constexpr MenuLayout kMenus[] = {
     {"File",
+     'F',
      {kCmdNew, kSeparator, kCmdSelectInputFile, kCmdSelectOutputFolder, kSeparator, kCmdExit},
      6},
-    {"Converter", {kCmdConvert, kSeparator, kCmdCustomConverter, kSeparator, kCmdPreferences}, 5},
+    {"Converter",
+     'C',
+     {kCmdConvert, kSeparator, kCmdCustomConverter, kSeparator, kCmdPreferences},
+     5},
     {"Help",
+     'H',
      {kCmdManual, kSeparator, kCmdSendFeedback, kCmdVisitHomepage, kCmdCheckForNewVersion,
       kSeparator, kCmdAbout},
      7},
@@ -55,6 +67,18 @@ constexpr int kFieldButtonY[] = {19, 59, 99};
 constexpr int kFieldButtonSide = 24;
 constexpr int kConvertSide = 100;
 
+// The inner size of the window: at least 510 wide, and 260 high unless the toolbar
+// needs more; the notice line stands 70 above the bottom edge, with at least
+// kNoticeGap between it and the form.
+constexpr int kMinInnerWidth = 510;
+constexpr int kInnerHeight = 260;
+constexpr int kNoticeFromBottom = 70;
+constexpr int kNoticeGap = 10;
+// A restored window shows at least this much of its top edge (where its title bar is)
+// inside one work area of the desktop.
+constexpr int kTitleStripHeight = 24;
+constexpr int kTitleStripWidth = 100;
+
 std::string MenuText(const char* key) {
     return GetText("Menu", key);
 }
@@ -70,12 +94,13 @@ void BuildMenu() {
                 continue;
             }
             const CommandRow* row = FindCommand(command);
-            auto* item = new wxMenuItem(menu, CommandWindowId(command),
-                                        Wx(MenuText(row->key) + row->shortcut));
+            auto* item = new wxMenuItem(
+                menu, CommandWindowId(command),
+                Wx(MnemonicCaption(MenuText(row->key), row->mnemonic) + row->shortcut));
             item->SetBitmap(SlotBitmap(SlotSet::MenuIcons, row->icon, 16));
             menu->Append(item);
         }
-        bar->Append(menu, Wx(MenuText(layout.title)));
+        bar->Append(menu, Wx(MnemonicCaption(MenuText(layout.title), layout.mnemonic)));
     }
     wxMenuBar* old = gMain.frame->GetMenuBar();
     gMain.frame->SetMenuBar(bar);
@@ -135,6 +160,61 @@ wxBitmap ConvertBitmap() {
     return bitmap;
 }
 
+// The inner size the window needs for its toolbar and its form.
+wxSize RequiredInnerSize() {
+    const int toolbarWidth = gMain.toolbar ? gMain.toolbar->GetBestSize().x : 0;
+    int formBottom = 0;
+    if (gMain.panel)
+        for (wxWindow* child : gMain.panel->GetChildren())
+            formBottom = std::max(formBottom, child->GetRect().GetBottom() + 1);
+    const int height =
+        std::max(kInnerHeight, gMain.toolbarHeight + formBottom + kNoticeGap + kNoticeFromBottom);
+    return wxSize(std::max(kMinInnerWidth, toolbarWidth), height);
+}
+
+// Gives the window its bounds: the minimum inner width, and the one inner height.
+// The bounds are handed over as outer sizes, so they are given again whenever the
+// size of the frame around the inner area changes (the window manager reports it
+// only after the window is shown). An inner size outside them is corrected.
+void ApplyWindowBounds() {
+    wxFrame* frame = gMain.frame;
+    if (!frame) return;
+    const wxSize required = RequiredInnerSize();
+    gMain.decoration = frame->GetSize() - frame->GetClientSize();
+    gMain.requiredInner = required;
+    // Both bounds at once: a new height lies outside the old bounds.
+    const wxSize outerMin = frame->ClientToWindowSize(required);
+    frame->SetSizeHints(outerMin, wxSize(-1, outerMin.y));
+    const wxSize inner = frame->GetClientSize();
+    if (!frame->IsMaximized() && !frame->IsIconized() &&
+        (inner.x < required.x || inner.y != required.y))
+        frame->SetClientSize(std::max(inner.x, required.x), required.y);
+}
+
+// Keeps the bounds when the window's size or its frame changes.
+void KeepWindowBounds() {
+    wxFrame* frame = gMain.frame;
+    if (!frame) return;
+    const wxSize inner = frame->GetClientSize();
+    if (frame->GetSize() - inner != gMain.decoration) {
+        ApplyWindowBounds();
+        return;
+    }
+    if (frame->IsMaximized() || frame->IsIconized()) return;
+    if (inner.x < gMain.requiredInner.x || inner.y != gMain.requiredInner.y)
+        frame->SetClientSize(std::max(inner.x, gMain.requiredInner.x), gMain.requiredInner.y);
+}
+
+// The work areas of every display.
+std::vector<wxRect> DesktopAreas() {
+    std::vector<wxRect> areas;
+    for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+        const wxRect area = wxDisplay(i).GetClientArea();
+        if (area.width > 0 && area.height > 0) areas.push_back(area);
+    }
+    return areas;
+}
+
 void SetListIcons(wxBitmapComboBox* list, const char* icon) {
     const wxBitmap bitmap = SlotBitmap(SlotSet::MenuIcons, icon, 16);
     for (unsigned i = 0; i < list->GetCount(); ++i)
@@ -145,6 +225,51 @@ void SetListIcons(wxBitmapComboBox* list, const char* icon) {
 
 MainWindow& Main() {
     return gMain;
+}
+
+std::string MnemonicCaption(const std::string& text, char letter) {
+    std::string caption;
+    bool marked = letter == 0;
+    const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
+    for (char c : text) {
+        if (c == '&') {
+            caption += "&&";
+            continue;
+        }
+        if (!marked && std::tolower(static_cast<unsigned char>(c)) == wanted) {
+            caption += '&';
+            marked = true;
+        }
+        caption += c;
+    }
+    return caption;
+}
+
+wxPoint VisibleWindowPosition(wxPoint wanted, wxSize outer, const std::vector<wxRect>& areas) {
+    if (areas.empty()) return wanted;
+    const int64_t x = wanted.x, y = wanted.y, w = std::max(1, outer.x), h = std::max(1, outer.y);
+    for (const wxRect& a : areas) {
+        const int64_t left = std::max<int64_t>(x, a.x);
+        const int64_t right = std::min<int64_t>(x + w, int64_t{a.x} + a.width);
+        const bool topInside = y >= a.y && y + kTitleStripHeight <= int64_t{a.y} + a.height;
+        if (topInside && right - left >= std::min<int64_t>(w, kTitleStripWidth)) return wanted;
+    }
+    // Into the work area nearest to the wanted place, as far as the window fits.
+    const wxRect* nearest = &areas.front();
+    int64_t best = INT64_MAX;
+    for (const wxRect& a : areas) {
+        const int64_t dx = x < a.x ? a.x - x : std::max<int64_t>(0, x - (int64_t{a.x} + a.width));
+        const int64_t dy = y < a.y ? a.y - y : std::max<int64_t>(0, y - (int64_t{a.y} + a.height));
+        const int64_t distance = dx + dy;
+        if (distance < best) {
+            best = distance;
+            nearest = &a;
+        }
+    }
+    const wxRect& a = *nearest;
+    const int64_t nx = std::max<int64_t>(a.x, std::min<int64_t>(x, int64_t{a.x} + a.width - w));
+    const int64_t ny = std::max<int64_t>(a.y, std::min<int64_t>(y, int64_t{a.y} + a.height - h));
+    return wxPoint(static_cast<int>(nx), static_cast<int>(ny));
 }
 
 void BuildMainWindow() {
@@ -160,9 +285,7 @@ void BuildMainWindow() {
 
     BuildMenu();
     BuildToolbar();
-    frame->SetClientSize(width, 260);
-    frame->SetMinClientSize(wxSize(510, 260));
-    frame->SetMaxClientSize(wxSize(-1, 260));
+    frame->SetClientSize(width, kInnerHeight);
 
     gMain.status = new wxStatusBar(frame, wxID_ANY, wxSTB_SHOW_TIPS | wxFULL_REPAINT_ON_RESIZE);
     gMain.status->SetName("statusBar");
@@ -177,6 +300,9 @@ void BuildMainWindow() {
                                         wxPoint(10, 5), wxSize(350, 20));
     gMain.input = new wxTextCtrl(panel, wxID_ANY, "", wxPoint(10, 20), wxSize(350, 20));
     gMain.input->SetName("inputField");
+    // The field takes file drops like the rest of the window (a text field would
+    // otherwise take the text that file managers offer beside the file list).
+    gMain.input->DragAcceptFiles(true);
     gMain.outFolderLabel =
         new wxStaticText(panel, wxID_ANY, Wx(GetText("General", "Output Folder")),
                          wxPoint(10, 5 + 40), wxSize(350, 20));
@@ -200,6 +326,12 @@ void BuildMainWindow() {
     gMain.notice->SetSize(std::max(350, gMain.notice->GetBestSize().x), 20);
     gMain.notice->SetName("notice");
 
+    // The bounds, and a restored position that keeps the title bar on the desktop.
+    ApplyWindowBounds();
+    const wxPoint place =
+        VisibleWindowPosition(frame->GetPosition(), frame->GetSize(), DesktopAreas());
+    if (place != frame->GetPosition()) frame->Move(place);
+
     // Keyboard shortcuts.
     std::vector<wxAcceleratorEntry> keys;
     for (const CommandRow& row : CommandTable())
@@ -216,12 +348,14 @@ void BuildMainWindow() {
         if (e.CanVeto()) e.Veto();
         DispatchMainWindowEvent(MainEvent::Close);
     });
-    frame->Bind(wxEVT_DROP_FILES, [](wxDropFilesEvent& e) {
+    auto dropped = [](wxDropFilesEvent& e) {
         std::string text;
         for (int i = 0; i < e.GetNumberOfFiles(); ++i)
             text += e.GetFiles()[i].utf8_string() + "\n";
         DispatchMainWindowEvent(MainEvent::DropFiles, -1, {}, text);
-    });
+    };
+    frame->Bind(wxEVT_DROP_FILES, dropped);
+    gMain.input->Bind(wxEVT_DROP_FILES, dropped);
     gMain.outFolders->Bind(wxEVT_COMBOBOX, [](wxCommandEvent& e) {
         e.Skip();
         DispatchMainWindowEvent(MainEvent::Control, -1, Control::OutFolderList);
@@ -239,6 +373,7 @@ void ShowMainWindow() {
     BuildFormatTables();
     gMain.frame->Bind(wxEVT_SIZE, [](wxSizeEvent& e) {
         e.Skip();
+        KeepWindowBounds();
         LayoutMainWindow();
     });
     if (gSettings.isMaximized == 1) gMain.frame->Maximize(true);
@@ -256,9 +391,12 @@ void LayoutMainWindow() {
     const wxSize inner = gMain.frame->GetClientSize();
     const int W = inner.x, H = inner.y;
     if (gMain.toolbar) gMain.toolbar->SetSize(0, 0, W, gMain.toolbarHeight);
-    gMain.panel->SetSize(
-        0, gMain.toolbarHeight, W,
-        std::max(0, H - gMain.menuHeight - gMain.toolbarHeight - gMain.statusHeight - 40));
+    // The inner area holds neither the menu bar nor the window frame. The panel ends
+    // where the notice line begins at the latest.
+    const int noticeTop = H - kNoticeFromBottom;
+    gMain.panel->SetSize(0, gMain.toolbarHeight, W,
+                         std::max(0, std::min(H - gMain.toolbarHeight - gMain.statusHeight - 40,
+                                              noticeTop - gMain.toolbarHeight)));
     for (wxWindow* field :
          {static_cast<wxWindow*>(gMain.input), static_cast<wxWindow*>(gMain.outFolders),
           static_cast<wxWindow*>(gMain.outFormats)}) {
@@ -270,7 +408,7 @@ void LayoutMainWindow() {
                                        kFieldButtonSide);
     const wxRect convert = gMain.convertButton->GetRect();
     gMain.convertButton->SetSize(W - 110, convert.y, kConvertSide, kConvertSide);
-    gMain.notice->SetPosition(wxPoint(10, H - 70));
+    gMain.notice->SetPosition(wxPoint(10, noticeTop));
     gMain.status->SetSize(0, H - gMain.statusHeight, W, gMain.statusHeight);
     gMain.frame->Refresh();
 }
@@ -292,6 +430,7 @@ void ApplyPreferencesToMainWindow(int preferencesFormat) {
     if (gJob.restartRequest == 2) {
         LoadTheme(false, false, true);
         BuildToolbar();
+        ApplyWindowBounds();
         LayoutMainWindow();
         gJob.restartRequest = 0;
     } else if (gJob.restartRequest == 1) {
@@ -302,6 +441,7 @@ void ApplyPreferencesToMainWindow(int preferencesFormat) {
         gMain.convertButton->SetBitmap(ConvertBitmap());
         SetListIcons(gMain.outFolders, "FavFolder");
         SetListIcons(gMain.outFormats, "New");
+        ApplyWindowBounds();
         LayoutMainWindow();
         gJob.restartRequest = 0;
     }

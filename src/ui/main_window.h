@@ -3,6 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include <wx/gdicmn.h>
 
 class wxBitmapButton;
 class wxBitmapComboBox;
@@ -31,6 +34,8 @@ struct MainWindow {
     int menuHeight = 0;
     int toolbarHeight = 0;
     int statusHeight = 0;
+    wxSize decoration;    // outer size minus inner size when the bounds were last given
+    wxSize requiredInner; // the bounds: minimum inner width, the one inner height
 };
 
 MainWindow& Main();
@@ -51,6 +56,15 @@ void ApplyPreferencesToMainWindow(int preferencesFormat = -1);
 void CaptureWindowGeometry();
 // Closes and forgets the main window.
 void DestroyMainWindow();
+
+// A menu caption with its mnemonic: "&" before the first occurrence of the letter
+// (either case); "&" of the text itself is kept as text. Without the letter, or with
+// letter 0, the caption has no mnemonic.
+std::string MnemonicCaption(const std::string& text, char letter);
+// Where a window whose outer rectangle starts at wanted is placed so that the top of
+// it (its title bar) lies on a visible part of the desktop, given the work areas of
+// the displays: unchanged when it does, else moved into the nearest work area.
+wxPoint VisibleWindowPosition(wxPoint wanted, wxSize outer, const std::vector<wxRect>& areas);
 
 // The field text of the input field and the shown text of the output folder list.
 std::string InputFieldText();

@@ -14,6 +14,7 @@
 #include <wx/wx.h>
 #include <zlib.h>
 
+#include <cctype>
 #include <vector>
 
 namespace {
@@ -29,8 +30,8 @@ std::vector<std::string> RecentFields() {
     size_t start = 0;
     while (true) {
         const size_t tab = list.find('\t', start);
-        fields.push_back(TrimBlanks(std::string_view(list).substr(
-            start, tab == std::string::npos ? std::string::npos : tab - start)));
+        fields.push_back(FolderForm(TrimBlanks(std::string_view(list).substr(
+            start, tab == std::string::npos ? std::string::npos : tab - start))));
         if (tab == std::string::npos) break;
         start = tab + 1;
     }
@@ -51,7 +52,8 @@ void OnInputFileAdded(const std::string& path) {
     if (!w.input) return;
     w.input->ChangeValue(Wx(path));
     if (!OutFolderListText().empty()) return;
-    const std::string folder = gJob.inputArgument.empty() ? FolderPart(path) : gJob.inputArgument;
+    const std::string folder =
+        FolderForm(gJob.inputArgument.empty() ? FolderPart(path) : gJob.inputArgument);
     PushRecentOutFolder(folder);
     gJob.outputFolder = folder;
     FillOutFolderList();
@@ -72,18 +74,41 @@ void AddDroppedFiles(const std::string& dropText) {
     if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->DispatchTimeout(2);
 }
 
+std::string FolderForm(std::string_view folder) {
+    std::string form(folder);
+    if (!form.empty() && form.back() != '/') form += '/';
+    return form;
+}
+
+std::string FilePattern(std::string_view extension) {
+    std::string pattern = "*.";
+    for (char c : extension) {
+        const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (lower != upper) {
+            pattern += '[';
+            pattern += lower;
+            pattern += upper;
+            pattern += ']';
+        } else {
+            pattern += c;
+        }
+    }
+    return pattern;
+}
+
 std::string InputFileFilter() {
     std::string all;
     std::vector<std::pair<std::string, std::string>> described; // description, patterns
     for (const std::string& e : gJob.acceptedInputExtensions) {
-        all += "*." + e + ";";
+        all += FilePattern(e) + ";";
         const std::string description = LookupInputFormat(e).description;
         auto it = std::find_if(described.begin(), described.end(),
                                [&](const auto& d) { return d.first == description; });
         if (it == described.end()) {
-            described.emplace_back(description, "*." + e);
+            described.emplace_back(description, FilePattern(e));
         } else {
-            it->second = "*." + e + ";" + it->second;
+            it->second = FilePattern(e) + ";" + it->second;
         }
     }
     if (!all.empty() && all.back() == ';') all.pop_back();
@@ -91,6 +116,24 @@ std::string InputFileFilter() {
     for (const auto& [description, patterns] : described)
         filter += description + "|" + patterns + "|";
     return filter + GetText("Dialog", "All Files") + " (*.*)|*.*";
+}
+
+std::string WatermarkImageFilter() {
+    static const std::pair<const char*, std::vector<const char*>> kPictures[] = {
+        {"Portable Network Graphics", {"png"}},
+        {"Windows or OS/2 Bitmap", {"bmp", "rle", "dib"}},
+        {"JPEG File", {"jpg", "jpeg", "jpe", "jif"}},
+    };
+    std::string all, entries;
+    for (const auto& [description, extensions] : kPictures) {
+        std::string patterns;
+        for (const char* e : extensions)
+            patterns += (patterns.empty() ? "" : ";") + FilePattern(e);
+        all += (all.empty() ? "" : ";") + patterns;
+        entries += std::string(description) + "|" + patterns + "|";
+    }
+    return GetText("Dialog", "All Supported Files") + "|" + all + "|" + entries +
+           GetText("Dialog", "All Files") + " (*.*)|*.*";
 }
 
 bool SelectInputFile() {
@@ -110,6 +153,7 @@ void SelectOutputFolder() {
     std::string folder =
         ChooseFolder(GetText("Dialog", "Select Output Folder"), start, Main().frame);
     if (!folder.empty() && IsFolder(folder)) {
+        folder = FolderForm(folder);
         PushRecentOutFolder(folder);
         gJob.outputFolder = folder;
         FillOutFolderList();
@@ -120,8 +164,9 @@ void SelectOutputFolder() {
 bool PushRecentOutFolder(const std::string& folder) {
     if (folder.empty()) return false;
     const int n = gSettings.outFoldersNumber;
-    const uLong fingerprint = Fingerprint(folder);
-    std::string list = folder;
+    const std::string form = FolderForm(folder);
+    const uLong fingerprint = Fingerprint(form);
+    std::string list = form;
     int count = 1;
     std::vector<std::string> fields = RecentFields();
     for (int i = 0; i < n && i < static_cast<int>(fields.size()); ++i) {
@@ -132,6 +177,19 @@ bool PushRecentOutFolder(const std::string& folder) {
     }
     gSettings.recentOutFolders = list;
     return true;
+}
+
+void KeepRecentOutFoldersInOneForm() {
+    std::string list;
+    std::vector<uLong> seen;
+    for (const std::string& entry : RecentFields()) {
+        if (entry.empty()) continue;
+        const uLong fingerprint = Fingerprint(entry);
+        if (std::find(seen.begin(), seen.end(), fingerprint) != seen.end()) continue;
+        seen.push_back(fingerprint);
+        list += (list.empty() ? "" : "\t") + entry;
+    }
+    gSettings.recentOutFolders = list;
 }
 
 void FillOutFolderList() {
@@ -145,7 +203,7 @@ void FillOutFolderList() {
         const std::string& entry = fields[static_cast<size_t>(i)];
         if (entry.empty()) continue;
         const int index = list->Append(Wx(entry), icon);
-        if (selected < 0 && entry == gJob.outputFolder) selected = index;
+        if (selected < 0 && entry == FolderForm(gJob.outputFolder)) selected = index;
     }
     if (list->GetCount() > 0) list->SetSelection(selected >= 0 ? selected : 0);
 }

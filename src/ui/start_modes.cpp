@@ -146,6 +146,8 @@ void ShowUninstallPage() {
     auto* next = new wxButton(panel, wxID_ANY, Wx(GetText("Uninstall", "Next")), wxPoint(200, 60),
                               wxSize(80, 25));
     next->SetName("uninstallNext");
+    // Next is the default button and holds the focus, so that Return presses it.
+    next->SetDefault();
     check->SetValue(true);
     // Where the caption is wider than its place in this font, the page grows with it
     // and the button keeps its distance from the right edge.
@@ -168,7 +170,7 @@ void ShowUninstallPage() {
     });
     page->Show(true);
     page->Raise();
-    page->SetFocus();
+    next->SetFocus();
     RunLoopUntil([&] { return finished; });
     page->Destroy();
     wxTheApp->ProcessPendingEvents();

@@ -12,6 +12,7 @@
 #include "ui/later_parts.h"
 #include "ui/main_window.h"
 #include "ui/selection.h"
+#include "ui/uri_text.h"
 
 #include <wx/bmpcbox.h>
 #include <wx/evtloop.h>
@@ -32,7 +33,8 @@ void OpenManual() {
 }
 
 void SendFeedback() {
-    OpenExternal("mailto:" + SupportEmail() + "?subject=" + ProductTitle() + " Feedback");
+    OpenExternal("mailto:" + SupportEmail() +
+                 "?subject=" + PercentEncode(ProductTitle() + " Feedback"));
 }
 
 void VisitHomepage() {
@@ -48,21 +50,23 @@ void SelectInput() {
 // The command table: every command of the menu, the toolbar, the field buttons and the
 // keyboard shortcuts.
 const CommandRow kCommands[] = {
-    {kCmdNew, "New", "New", "\tCtrl+N", wxACCEL_CTRL, 'N', NewJob},
-    {kCmdExit, "Exit", "Exit", "\tAlt+X", wxACCEL_ALT, 'X', RequestQuit},
-    {kCmdSelectInputFile, "Select Input File", "Add", "", 0, 0, SelectInput},
-    {kCmdSelectOutputFolder, "Select Output Folder", "OutFolder", "", 0, 0, SelectOutputFolder},
-    {kCmdOutputFormatOptions, "Output Format Options", "OutFormat", "", 0, 0,
+    {kCmdNew, "New", "New", "\tCtrl+N", 'N', wxACCEL_CTRL, 'N', NewJob},
+    {kCmdExit, "Exit", "Exit", "\tAlt+X", 'x', wxACCEL_ALT, 'X', RequestQuit},
+    {kCmdSelectInputFile, "Select Input File", "Add", "", 'A', 0, 0, SelectInput},
+    {kCmdSelectOutputFolder, "Select Output Folder", "OutFolder", "", 'O', 0, 0,
+     SelectOutputFolder},
+    {kCmdOutputFormatOptions, "Output Format Options", "OutFormat", "", 0, 0, 0,
      OpenOutputFormatOptions},
-    {kCmdConvert, "Convert", "Convert", "\tF5", wxACCEL_NORMAL, WXK_F5, StartConversion},
-    {kCmdCustomConverter, "Custom Converter", "CustomConverter", "", 0, 0, ShowConverterSearch},
-    {kCmdPreferences, "Preferences", "Preferences", "", 0, 0, OpenPreferences},
-    {kCmdManual, "Manual", "Help", "\tF1", wxACCEL_NORMAL, WXK_F1, OpenManual},
-    {kCmdNothing, "", "", "", wxACCEL_NORMAL, WXK_F10, DoNothing},
-    {kCmdSendFeedback, "Send Feedback", "Email", "", 0, 0, SendFeedback},
-    {kCmdVisitHomepage, "Visit Homepage", "Web", "", 0, 0, VisitHomepage},
-    {kCmdCheckForNewVersion, "Check For New Version", "Updates", "", 0, 0, CheckForUpdates},
-    {kCmdAbout, "About", "About", "", 0, 0, ShowAbout},
+    {kCmdConvert, "Convert", "Convert", "\tF5", 'C', wxACCEL_NORMAL, WXK_F5, StartConversion},
+    {kCmdCustomConverter, "Custom Converter", "CustomConverter", "", 'F', 0, 0,
+     ShowConverterSearch},
+    {kCmdPreferences, "Preferences", "Preferences", "", 'P', 0, 0, OpenPreferences},
+    {kCmdManual, "Manual", "Help", "\tF1", 'M', wxACCEL_NORMAL, WXK_F1, OpenManual},
+    {kCmdNothing, "", "", "", 0, wxACCEL_NORMAL, WXK_F10, DoNothing},
+    {kCmdSendFeedback, "Send Feedback", "Email", "", 'S', 0, 0, SendFeedback},
+    {kCmdVisitHomepage, "Visit Homepage", "Web", "", 'V', 0, 0, VisitHomepage},
+    {kCmdCheckForNewVersion, "Check For New Version", "Updates", "", 'C', 0, 0, CheckForUpdates},
+    {kCmdAbout, "About", "About", "", 'A', 0, 0, ShowAbout},
 };
 
 // Toolkit identifiers of the commands lie above the toolkit's own range.
@@ -142,6 +146,7 @@ void StartWindowMode() {
     SetDesktopSize(desktop.x, desktop.y);
     gSettings.settingsPath = UserSettingsFolder("Vextara", "brelvix") + "config.ini";
     LoadSettings();
+    KeepRecentOutFoldersInOneForm();
     BuildTextTable();
     LoadBuiltinImages(IconPixelSize(gSettings.uiSize));
     if (gJob.programFolder.empty()) gJob.programFolder = ProgramFolder();
@@ -164,6 +169,7 @@ void RunMainLoop() {
 void FinishWindowMode() {
     CaptureWindowGeometry();
     if (gSettings.outFoldersHistory == 0) gSettings.recentOutFolders.clear();
+    KeepRecentOutFoldersInOneForm();
     SaveSettings();
     SetInputFileHook(nullptr);
     DestroyMainWindow();

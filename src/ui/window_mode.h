@@ -30,6 +30,7 @@ struct CommandRow {
     const char* key;      // caption and tooltip in the "Menu" group; "" for none
     const char* icon;     // icon slot; "" for none
     const char* shortcut; // appended to the menu caption; "" for none
+    char mnemonic;        // the letter of the caption that opens the entry; 0 for none
     int keyFlags;         // toolkit accelerator flags, and key code (0 for none)
     int keyCode;
     void (*action)();

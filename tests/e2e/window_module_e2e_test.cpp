@@ -296,8 +296,9 @@ TEST(WindowModule, UninstallPageOpensThePageOnlyWhenChecked) {
     if (!HaveWindowModule()) GTEST_SKIP() << "built without the window module";
     for (bool clear : {false, true}) {
         SCOPED_TRACE(clear ? "box cleared" : "box checked");
-        // The check box has the focus: space clears it, Tab moves to Next, Return presses it.
-        const std::string keys = clear ? "space Tab Return" : "Tab Return";
+        // Next has the focus and Return presses it; Shift+Tab moves to the check box,
+        // space clears it and Tab goes back to Next.
+        const std::string keys = clear ? "shift+Tab space Tab Return" : "Return";
         // Keys typed blind into a window can be lost on a busy machine before GTK has put
         // the focus into the page; such a run is made again, at most three times in all.
         // The in-process window tests check the page's logic itself.

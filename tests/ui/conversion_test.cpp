@@ -12,6 +12,7 @@
 #include <wx/uiaction.h>
 #include <wx/wx.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -117,7 +118,8 @@ TEST_F(ConversionTest, RunsEndToEnd) {
     EXPECT_TRUE(Main().frame->IsEnabled());
     EXPECT_EQ(Status(), "Conversion complete");
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(gSettings.recentOutFolders, outFolder + "/\t" + outFolder);
+    // The folder is kept in one form, with its trailing "/".
+    EXPECT_EQ(gSettings.recentOutFolders, outFolder + "/");
 
     const RgbImage pcx = DecodeWith("magick", outFolder + "/picture.pcx");
     ASSERT_EQ(pcx.width, 40);
@@ -129,22 +131,125 @@ TEST_F(ConversionTest, RunsEndToEnd) {
     EXPECT_EQ(pcx.At(0, 29)[1], 0);
 }
 
-TEST_F(ConversionTest, MissingInputFileRunsAndConvertsNothing) {
-    Prepare(folders.files.File("missing.bmp"));
+// A conversion that converts nothing says so, and says why, in the dialog's title,
+// its text and the status bar.
+TEST_F(ConversionTest, FailedConversionSaysWhy) {
+    WriteFile(folders.files.File("noise.bmp"), std::string(4000, '\x5a'));
+    const struct {
+        std::string input;
+        std::string reason;
+    } cases[] = {
+        {folders.files.File("noise.bmp"), "the file is not a BMP picture"},
+        {folders.files.File("missing.bmp"), "the file does not exist"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        Prepare(c.input);
+        Seen seen;
+        std::string reasons;
+        wxRect reasonsRect, okRect;
+        wxSize inner;
+        Agent agent([&] {
+            wxDialog* dialog = ProgressDialog();
+            if (!dialog || !dialog->IsShown()) return false;
+            Note(seen, dialog);
+            if (!OkButton(dialog)->IsEnabled()) return false;
+            wxWindow* why = dialog->FindWindow("progressReasons");
+            reasons = why && why->IsShown() ? why->GetLabel().utf8_string() : "";
+            // Compared without the blanks and line ends that wrapping moves about.
+            std::erase_if(reasons, [](char ch) { return ch == '\n' || ch == ' '; });
+            reasonsRect = why ? why->GetRect() : wxRect();
+            okRect = OkButton(dialog)->GetRect();
+            inner = dialog->GetClientSize();
+            if (const char* review = std::getenv("BRELVIX_REVIEW_DIR");
+                review && c.input == cases[0].input) {
+                RunFor(200);
+                CaptureScreen(std::string(review) + "/progress-failed.png");
+            }
+            dialog->Close(); // the close box leaves a finished dialog too
+            return true;
+        });
+        PressF5();
+        ASSERT_TRUE(RunUntil([&] { return agent.Done() && !ProgressDialog(); }));
+        EXPECT_EQ(seen.titles.back(), "Conversion failed (1/1)");
+        EXPECT_EQ(seen.label, "Files converted: 0 of 1");
+        EXPECT_EQ(Status(), "Conversion failed");
+        EXPECT_EQ(reasons.rfind("Cannotconvert", 0), 0u) << reasons;
+        std::string tail = FilePart(c.input) + ": " + c.reason;
+        std::erase(tail, ' ');
+        EXPECT_EQ(reasons.substr(reasons.size() - std::min(reasons.size(), tail.size())), tail)
+            << reasons;
+        // The reasons lie between the bar and the OK button, all inside the dialog.
+        EXPECT_GE(reasonsRect.y, 60);
+        EXPECT_LE(reasonsRect.GetBottom(), okRect.y);
+        EXPECT_LE(okRect.GetBottom(), inner.y);
+        EXPECT_LE(reasonsRect.GetRight(), inner.x);
+        EXPECT_TRUE(dialogs.messages.empty());
+    }
+}
+
+// A file URI typed or pasted into the input field names the file it points to.
+TEST_F(ConversionTest, TypedFileUriConvertsItsFile) {
+    const std::string input = folders.files.File("a picture #1.bmp");
+    WriteSampleBmp(input, 6, 4);
+    std::string uri = "file://";
+    for (char ch : input)
+        uri += ch == ' ' ? std::string("%20") : ch == '#' ? std::string("%23") : std::string(1, ch);
+    Prepare("  " + uri + " ");
     Seen seen;
     Agent agent([&] {
         wxDialog* dialog = ProgressDialog();
         if (!dialog || !dialog->IsShown()) return false;
         Note(seen, dialog);
         if (!OkButton(dialog)->IsEnabled()) return false;
-        dialog->Close(); // the close box leaves a finished dialog too
+        dialog->Close();
         return true;
     });
     PressF5();
     ASSERT_TRUE(RunUntil([&] { return agent.Done() && !ProgressDialog(); }));
     EXPECT_EQ(seen.titles.back(), "Conversion complete (1/1)");
-    EXPECT_EQ(seen.label, "Files converted: 0 of 1");
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(seen.label, "Files converted: 1 of 1");
+    EXPECT_EQ(DecodeWith("magick", outFolder + "/a picture #1.pcx").width, 6);
+}
+
+// Escape is the close box's key: while the job runs it asks the break question, and
+// afterwards it closes the dialog.
+TEST_F(ConversionTest, EscapeAsksTheBreakQuestion) {
+    const std::string input = folders.files.File("large.bmp");
+    WriteSampleBmp(input, 2400, 2000);
+    Prepare(input);
+    dialogs.answerYes = false;
+    int asked = 0;
+    bool askedWhileRunning = false;
+    dialogs.onQuestion = [&] {
+        ++asked;
+        askedWhileRunning = ProgressDialog() && !OkButton(ProgressDialog())->IsEnabled();
+    };
+    Seen seen;
+    int escapes = 0;
+    Agent agent([&] {
+        wxDialog* dialog = ProgressDialog();
+        if (!dialog || !dialog->IsShown()) return false;
+        Note(seen, dialog);
+        if (!dialog->IsActive()) return false; // keys go to the window that has the focus
+        const bool finished = OkButton(dialog)->IsEnabled();
+        if ((escapes == 0 && seen.titles.back() == "Converting (1/1)") ||
+            (escapes == 1 && finished)) {
+            wxUIActionSimulator sim;
+            sim.MouseMove(dialog->GetScreenPosition() + wxPoint(150, 30));
+            sim.Char(WXK_ESCAPE);
+            ++escapes;
+        }
+        return escapes == 2;
+    });
+    PressF5();
+    ASSERT_TRUE(RunUntil([&] { return agent.Done() && !ProgressDialog(); }, 60000));
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(askedWhileRunning);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Do you want to break the conversion?");
+    EXPECT_EQ(seen.titles.back(), "Conversion complete (1/1)");
+    EXPECT_TRUE(IsFile(outFolder + "/large.pcx"));
 }
 
 // The break question, answered after the only file has started: the file is finished,

@@ -8,6 +8,7 @@
 #include "ui/main_window.h"
 #include "ui/preferences.h"
 #include "ui/selection.h"
+#include "ui/uri_text.h"
 #include "ui/window_mode.h"
 #include "ui_test_support.h"
 
@@ -106,20 +107,24 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
 TEST_F(MainWindowTest, MenuToolbarAndFieldButtons) {
     wxMenuBar* bar = Main().frame->GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 3u);
-    EXPECT_EQ(bar->GetMenuLabelText(0), "File");
-    EXPECT_EQ(bar->GetMenuLabelText(1), "Converter");
-    EXPECT_EQ(bar->GetMenuLabelText(2), "Help");
+    EXPECT_EQ(bar->GetMenuLabel(0), "&File");
+    EXPECT_EQ(bar->GetMenuLabel(1), "&Converter");
+    EXPECT_EQ(bar->GetMenuLabel(2), "&Help");
     struct Item {
         int command;
         const char* label;
-    } items[] = {{kCmdNew, "New\tCtrl+N"},
-                 {kCmdSelectInputFile, "Add Input File..."},
-                 {kCmdExit, "Exit\tAlt+X"},
-                 {kCmdConvert, "Convert\tF5"},
-                 {kCmdCustomConverter, "Find a File Converter..."},
-                 {kCmdPreferences, "Preferences..."},
-                 {kCmdManual, "User Manual...\tF1"},
-                 {kCmdAbout, "About..."}};
+    } items[] = {{kCmdNew, "&New\tCtrl+N"},
+                 {kCmdSelectInputFile, "&Add Input File..."},
+                 {kCmdSelectOutputFolder, "Select &Output Folder..."},
+                 {kCmdExit, "E&xit\tAlt+X"},
+                 {kCmdConvert, "&Convert\tF5"},
+                 {kCmdCustomConverter, "&Find a File Converter..."},
+                 {kCmdPreferences, "&Preferences..."},
+                 {kCmdManual, "User &Manual...\tF1"},
+                 {kCmdSendFeedback, "&Send Feedback"},
+                 {kCmdVisitHomepage, "&Visit the Program's Homepage"},
+                 {kCmdCheckForNewVersion, "&Check For a New Version"},
+                 {kCmdAbout, "&About..."}};
     for (const Item& item : items) {
         wxMenuItem* found = bar->FindItem(CommandWindowId(item.command));
         ASSERT_NE(found, nullptr) << item.label;
@@ -286,7 +291,8 @@ TEST_F(MainWindowTest, HelpCommandsOpenTheirTargets) {
     for (int command : {kCmdManual, kCmdSendFeedback, kCmdVisitHomepage})
         SendMenuCommand(command);
     const std::vector<std::string> expected = {
-        "brelvix.chm", "mailto:" + SupportEmail() + "?subject=Vextara BMP to PCX 2.5 Feedback",
+        "brelvix.chm",
+        "mailto:" + SupportEmail() + "?subject=Vextara%20BMP%20to%20PCX%202.5%20Feedback",
         WebSiteAddress() + "brelvix/"};
     EXPECT_EQ(dialogs.opened, expected);
     EXPECT_EQ(WebSiteAddress().rfind("http://", 0), 0u);
@@ -313,9 +319,10 @@ TEST_F(MainWindowTest, SelectInputFileUsesTheDialogAnswer) {
     gJob.currentInput = "/somewhere/start.bmp";
     SendMenuCommand(kCmdSelectInputFile);
     ASSERT_EQ(dialogs.fileFilters.size(), 1u);
-    EXPECT_EQ(dialogs.fileFilters[0], "All Supported Files|*.bmp;*.rle;*.dib|"
-                                      "Windows or OS/2 Bitmap|*.dib;*.rle;*.bmp|"
-                                      "All Files (*.*)|*.*");
+    EXPECT_EQ(dialogs.fileFilters[0],
+              "All Supported Files|*.[bB][mM][pP];*.[rR][lL][eE];*.[dD][iI][bB]|"
+              "Windows or OS/2 Bitmap|*.[dD][iI][bB];*.[rR][lL][eE];*.[bB][mM][pP]|"
+              "All Files (*.*)|*.*");
     EXPECT_EQ(InputFieldText(), path);
     EXPECT_EQ(gJob.currentInput, "");
     EXPECT_EQ(OutFolderListText(), folders.files.path);
@@ -332,11 +339,12 @@ TEST_F(MainWindowTest, SelectOutputFolderTakesOnlyExistingFolders) {
     SendMenuCommand(kCmdSelectOutputFolder);
     EXPECT_EQ(OutFolderListText(), "");
     EXPECT_EQ(gSettings.recentOutFolders, "");
+    // The folder dialog gives the folder without its trailing "/": it is kept with it.
     dialogs.folderAnswer = folders.files.File("out");
     SendMenuCommand(kCmdSelectOutputFolder);
-    EXPECT_EQ(OutFolderListText(), folders.files.File("out"));
-    EXPECT_EQ(gJob.outputFolder, folders.files.File("out"));
-    EXPECT_EQ(gSettings.recentOutFolders, folders.files.File("out"));
+    EXPECT_EQ(OutFolderListText(), folders.files.File("out/"));
+    EXPECT_EQ(gJob.outputFolder, folders.files.File("out/"));
+    EXPECT_EQ(gSettings.recentOutFolders, folders.files.File("out/"));
 }
 
 TEST_F(MainWindowTest, CloseBoxAndAltXSaveGeometryAndFolders) {
@@ -367,7 +375,7 @@ TEST_F(MainWindowTest, CloseBoxAndAltXSaveGeometryAndFolders) {
         EXPECT_EQ(StoredValue(config, "Window", "Height"), "260");
         EXPECT_EQ(StoredValue(config, "Window", "IsMaximized"), "0");
         EXPECT_EQ(StoredValue(config, "File", "Recent Out Folders"),
-                  folders.files.File(altX ? "x" : "y"));
+                  folders.files.File(altX ? "x/" : "y/"));
     }
 }
 
@@ -413,6 +421,11 @@ TEST(RecentFolders, PushKeepsNewestFirstWithoutCaseDuplicates) {
         {1, "/b/", "/a/", "/a/"},
         {0, "/b/", "/a/", "/a/"},
         {3, "/Ä/\t/b/", "/ä/", "/ä/\t/b/"},
+        // One form, with the trailing "/", whatever form the folder and the entries have.
+        {5, "/b\t/c/", "/a", "/a/\t/b/\t/c/"},
+        {5, "/a\t/b", "/a/", "/a/\t/b/"},
+        {5, "/a/\t/b", "/a", "/a/\t/b/"},
+        {5, "/\t/b", "/", "/\t/b/"},
     };
     for (const Case& c : cases) {
         gSettings.outFoldersNumber = static_cast<int8_t>(c.number);
@@ -423,6 +436,12 @@ TEST(RecentFolders, PushKeepsNewestFirstWithoutCaseDuplicates) {
     gSettings.recentOutFolders = "/b/";
     EXPECT_FALSE(PushRecentOutFolder(""));
     EXPECT_EQ(gSettings.recentOutFolders, "/b/");
+
+    // A list read from an older settings file is kept in the one form.
+    gSettings.outFoldersNumber = 5;
+    gSettings.recentOutFolders = " /x \t/x/\t\t/Y\t/y/\t/z/";
+    KeepRecentOutFoldersInOneForm();
+    EXPECT_EQ(gSettings.recentOutFolders, "/x/\t/Y/\t/z/");
 }
 
 TEST(ShortenPathCases, CutsTheMiddle) {
@@ -485,4 +504,91 @@ TEST_F(MainWindowTest, WatermarkFontIsCheckedBeforeTheJob) {
               "Unable to load selected font for a watermark: No Such Font Family At All");
     EXPECT_EQ(Status(), "Preparing...");
     EXPECT_EQ(FindNamed("progressDialog"), nullptr);
+}
+
+// Every menu opens from the keyboard by its mnemonic, and its entries are chosen by
+// theirs: Alt+H and S send feedback, Alt+F and X end the program; the listed shortcuts
+// stay as they were.
+TEST_F(MainWindowTest, MenusOpenFromTheKeyboard) {
+    int opened = 0;
+    Main().frame->Bind(wxEVT_MENU_OPEN, [&](wxMenuEvent& e) {
+        ++opened;
+        e.Skip();
+    });
+    PressKey('H', wxMOD_ALT, [&] { return opened == 1; });
+    ASSERT_EQ(opened, 1) << "Alt+H opened no menu";
+    wxUIActionSimulator sim;
+    sim.Char('s');
+    ASSERT_TRUE(RunUntil([&] { return !dialogs.opened.empty(); }, 5000));
+    EXPECT_EQ(dialogs.opened,
+              std::vector<std::string>{"mailto:" + SupportEmail() +
+                                       "?subject=Vextara%20BMP%20to%20PCX%202.5%20Feedback"});
+
+    PressKey('F', wxMOD_ALT, [&] { return opened == 2; });
+    ASSERT_EQ(opened, 2) << "Alt+F opened no menu";
+    sim.Char('x');
+    ASSERT_TRUE(RunUntil([] { return QuitRequested(); }, 5000));
+    Finish();
+}
+
+TEST(MenuCaptions, MnemonicGoesBeforeTheLetter) {
+    const struct {
+        const char* text;
+        char letter;
+        const char* caption;
+    } cases[] = {
+        {"Exit", 'x', "E&xit"},
+        {"File", 'F', "&File"},
+        {"Select Output Folder...", 'O', "Select &Output Folder..."},
+        {"Save & Quit", 'Q', "Save && &Quit"},
+        {"Datei", 'F', "Datei"}, // the translated text lacks the letter
+        {"New", 0, "New"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MnemonicCaption(c.text, c.letter), c.caption) << c.text;
+}
+
+TEST(LinkTexts, PercentEncodingAndFileUris) {
+    EXPECT_EQ(PercentEncode("Vextara BMP to PCX 2.5 Feedback"),
+              "Vextara%20BMP%20to%20PCX%202.5%20Feedback");
+    EXPECT_EQ(PercentEncode("a&b=c?d#e%f+g/ü~_-."), "a%26b%3Dc%3Fd%23e%25f%2Bg%2F%C3%BC~_-.");
+    const struct {
+        std::string text;
+        std::string path;
+    } cases[] = {
+        {"file:///tmp/a%20b.bmp", "/tmp/a b.bmp"},
+        {"FILE:///tmp/x.bmp", "/tmp/x.bmp"},
+        {"file://localhost/tmp/%C3%BC.bmp", "/tmp/ü.bmp"},
+        {"file:///tmp/100%.bmp", "/tmp/100%.bmp"}, // a lone % stays
+        {"file:///tmp/%4x.bmp", "/tmp/%4x.bmp"},
+        {"file://otherhost/tmp/x.bmp", "file://otherhost/tmp/x.bmp"},
+        {"file:///tmp/a%00b.bmp", "file:///tmp/a%00b.bmp"}, // no NUL in a path
+        {"/tmp/plain.bmp", "/tmp/plain.bmp"},
+        {"file:", "file:"},
+        {"file://", "file://"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PathFromFileUri(c.text), c.path) << c.text;
+}
+
+TEST(WrapTextCases, BreaksAtBlanksAndInsideLongWords) {
+    // One unit a byte.
+    const auto width = [](const std::string& s) { return static_cast<int>(s.size()); };
+    const struct {
+        std::string text;
+        int width;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {"", 10, {""}},
+        {"short", 10, {"short"}},
+        {"one two three", 7, {"one two", "three"}},
+        {"Cannot convert /a/very/long/path.bmp: bad",
+         12,
+         {"Cannot", "convert", "/a/very/long", "/path.bmp:", "bad"}},
+        {"first\nsecond line", 6, {"first", "second", "line"}},
+        {"a  b", 3, {"a b"}},
+        {"äöü", 4, {"äö", "ü"}}, // never inside a character
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WrapText(c.text, c.width, width), c.lines) << c.text;
 }

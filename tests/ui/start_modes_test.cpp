@@ -193,3 +193,51 @@ TEST(UninstallPage, NextOpensThePageOnlyWhenChecked) {
         EXPECT_TRUE(RunUntil([] { return FindNamed("uninstallPage") == nullptr; }, 5000));
     }
 }
+
+// The page starts with the focus on Next, its default button: Return presses it (and
+// leaves the box as it was), where it used to clear the box.
+TEST(UninstallPage, ReturnPressesNext) {
+    SessionFolders folders;
+    PrepareAsTheCommandLine();
+    DialogRecorder dialogs;
+    bool sent = false, checkedWhenSent = false;
+    std::chrono::steady_clock::time_point sentAt;
+    wxWindow* focusWhenSent = nullptr;
+    wxWindow* nextButton = nullptr;
+    wxWindow* defaultItem = nullptr;
+    Agent agent([&] {
+        auto* page = dynamic_cast<wxTopLevelWindow*>(FindNamed("uninstallPage"));
+        if (!page || !page->IsShownOnScreen() || !page->IsActive()) return false;
+        nextButton = page->FindWindow("uninstallNext");
+        defaultItem = page->GetDefaultItem();
+        focusWhenSent = wxWindow::FindFocus();
+        checkedWhenSent = dynamic_cast<wxCheckBox*>(page->FindWindow("uninstallCheck"))->GetValue();
+        if (const char* review = std::getenv("BRELVIX_REVIEW_DIR")) {
+            RunFor(200);
+            CaptureScreen(std::string(review) + "/uninstall-focus.png");
+        }
+        wxUIActionSimulator sim;
+        sim.MouseMove(page->GetScreenPosition() + wxPoint(150, 50));
+        sim.Char(WXK_RETURN);
+        sent = true;
+        sentAt = std::chrono::steady_clock::now();
+        return true;
+    });
+    // Without the fix the page would wait for ever: the close request ends it then.
+    Agent closer([&] {
+        if (!sent) return false;
+        if (std::chrono::steady_clock::now() < sentAt + std::chrono::seconds(5) &&
+            dialogs.opened.empty())
+            return false;
+        if (wxWindow* page = FindNamed("uninstallPage")) page->Close();
+        return true;
+    });
+    ShowUninstallPage();
+    ASSERT_TRUE(sent);
+    EXPECT_TRUE(checkedWhenSent);
+    EXPECT_EQ(focusWhenSent, nextButton);
+    EXPECT_EQ(defaultItem, nextButton);
+    EXPECT_EQ(dialogs.opened,
+              std::vector<std::string>{WebSiteAddress() + "brelvix/uninstall.html"});
+    EXPECT_TRUE(RunUntil([] { return FindNamed("uninstallPage") == nullptr; }, 5000));
+}

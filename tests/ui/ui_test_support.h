@@ -70,3 +70,37 @@ bool CaptureScreen(const std::string& path);
 
 // The window's name, searched among all windows.
 wxWindow* FindNamed(const char* name);
+
+// Runs a program while the event loop goes on (so that the windows can answer it) and
+// returns its status and output. A program that outlives the bound is killed.
+CommandResult RunWhileLooping(const std::vector<std::string>& argv, int timeoutMs = 20000);
+
+// A window manager (openbox) on the test's display while this lives.
+struct WindowManager {
+    WindowManager();
+    ~WindowManager();
+    WindowManager(const WindowManager&) = delete;
+    WindowManager& operator=(const WindowManager&) = delete;
+    bool Running() const { return running; }
+    int pid = -1;
+    bool running = false;
+};
+
+// What a real XDND drag from another X client did.
+struct DragResult {
+    bool targetFound = false;
+    bool accepted = false;
+    bool finished = false;
+    std::vector<std::string> requested; // the data types the window asked for
+    std::string output;
+};
+// Drags data of the given types (type, data; offered in this order) onto the window
+// under a point of the screen and drops it there.
+DragResult DragOnto(int screenX, int screenY,
+                    const std::vector<std::pair<std::string, std::string>>& offers);
+
+// The X window of a top-level window (0 when it has none yet).
+unsigned long XWindowOf(wxWindow* window);
+// True when a window manager has put its frame around the window (it has told the
+// window the size of that frame).
+bool FramedByWindowManager(wxWindow* window);

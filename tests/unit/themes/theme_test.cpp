@@ -315,3 +315,40 @@ TEST(ThemeFolders, InstalledLayoutIsFoundBesideTheProgram) {
     std::filesystem::create_directories(prefix.File("bin/gfx"));
     EXPECT_EQ(ThemeFolder(), prefix.File("bin/gfx/"));
 }
+
+// UI Theme names a theme only as a bare file name of the theme folder: a path that
+// leads out of it, a name with a NUL byte, or an empty name stands for the default
+// theme, even when the file it would reach exists.
+TEST_F(Themes, ThemeNameIsABareFileName) {
+    WriteZip(Gfx("handdrawn.zip"), {{"theme.cfg", "[Icons]\r\nNew=n.png\r\n"},
+                                    {"n.png", SolidPng(16, 16, 1, 1, 1)}});
+    WriteZip(Gfx("zz.zip"), {{"theme.cfg", "[Icons]\r\nNew=n.png\r\n"},
+                             {"n.png", SolidPng(16, 16, 2, 2, 2)}});
+    std::filesystem::create_directory(Gfx("sub"));
+    for (const std::string& reachable : {program.path + "outside.zip", Gfx("sub/inner.zip")})
+        WriteZip(reachable, {{"theme.cfg", "[Icons]\r\nNew=n.png\r\n"},
+                             {"n.png", SolidPng(16, 16, 3, 3, 3)}});
+    ListThemes();
+    const struct {
+        std::string name;
+        std::string theme;
+        uint32_t colour;
+    } cases[] = {
+        {"zz", "zz", 0x020202u},
+        {"../outside", "handdrawn", 0x010101u},
+        {"sub/inner", "handdrawn", 0x010101u},
+        {std::string("zz.zip\0tail", 11), "handdrawn", 0x010101u},
+        {std::string("zz\0", 3), "handdrawn", 0x010101u},
+        {"", "handdrawn", 0x010101u},
+        {"..", "handdrawn", 0x010101u},
+    };
+    for (const auto& c : cases) {
+        MarkAllSlots();
+        gSettings.uiTheme = c.name;
+        LoadTheme(true, true, true);
+        EXPECT_EQ(gSettings.uiTheme, c.theme) << c.name;
+        EXPECT_EQ(SlotColour(SlotSet::MenuIcons, "New"), c.colour) << c.name;
+        EXPECT_FALSE(IsBareThemeName(c.name) && c.theme != c.name) << c.name;
+    }
+    EXPECT_EQ(ThemeDisplayName("../outside"), "../outside");
+}
