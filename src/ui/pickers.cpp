@@ -1,4 +1,5 @@
 #include "ui/pickers.h"
+#include "ui/selection.h"
 
 #include "platform/platform.h"
 #include "text/text_table.h"
@@ -37,17 +38,6 @@ constexpr NamedColour kNamedColours[] = {
 constexpr int kFontStyleFlags[] = {0, 256, 512, 768};
 
 constexpr int kBold = 256, kItalic = 512, kUnderline = 4, kStrikeOut = 8;
-
-// The entries of the watermark image dialog's filter: description and patterns.
-struct FilterEntry {
-    const char* description;
-    const char* patterns;
-};
-constexpr FilterEntry kImageFilter[] = {
-    {"Portable Network Graphics", "*.png"},
-    {"Windows or OS/2 Bitmap", "*.bmp;*.rle;*.dib"},
-    {"JPEG File", "*.jpg;*.jpeg;*.jpe;*.jif"},
-};
 
 // A colour as the item data of a list entry.
 void* ColourData(const wxColour& colour) {
@@ -228,17 +218,6 @@ void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField, w
     const int flags = FontFlagsOf(choice);
     for (size_t i = 0; i < std::size(kFontStyleFlags); ++i)
         if (kFontStyleFlags[i] == flags) styleList->SetSelection(static_cast<int>(i));
-}
-
-std::string WatermarkImageFilter() {
-    std::string all, entries;
-    for (const FilterEntry& entry : kImageFilter) {
-        if (!all.empty()) all += ";";
-        all += entry.patterns;
-        entries += std::string(entry.description) + "|" + entry.patterns + "|";
-    }
-    return GetText("Dialog", "All Supported Files") + "|" + all + "|" + entries +
-           GetText("Dialog", "All Files") + " (*.*)|*.*";
 }
 
 void PickWatermarkImage(wxTextCtrl* field, wxWindow* dialog) {

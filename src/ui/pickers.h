@@ -69,7 +69,5 @@ void FillFontList(const FontList& list, std::string& fonts, const std::string& f
 void PickFont(const FontList& list, std::string& fonts, wxTextCtrl* sizeField, wxChoice* styleList,
               wxWindow* dialog);
 
-// The filter of the watermark image dialog.
-std::string WatermarkImageFilter();
 // The "..." button of the Image field: a chosen file replaces the field's text.
 void PickWatermarkImage(wxTextCtrl* field, wxWindow* dialog);

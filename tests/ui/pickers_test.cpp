@@ -7,6 +7,7 @@
 #include "text/text_table.h"
 #include "ui/main_window.h"
 #include "ui/pickers.h"
+#include "ui/selection.h"
 #include "ui/preferences.h"
 #include "ui/window_mode.h"
 
@@ -86,16 +87,6 @@ TEST(FontFlags, StyleFlagsOfTheFontDialogsChoice) {
         font.strikeOut = c.strikeOut;
         EXPECT_EQ(FontFlagsOf(font), c.flags);
     }
-}
-
-TEST(WatermarkImageFilter, AllSupportedThenEachKindThenAllFiles) {
-    BuildTextTable();
-    EXPECT_EQ(WatermarkImageFilter(),
-              "All Supported Files|*.png;*.bmp;*.rle;*.dib;*.jpg;*.jpeg;*.jpe;*.jif|"
-              "Portable Network Graphics|*.png|"
-              "Windows or OS/2 Bitmap|*.bmp;*.rle;*.dib|"
-              "JPEG File|*.jpg;*.jpeg;*.jpe;*.jif|"
-              "All Files (*.*)|*.*");
 }
 
 TEST_F(PickersTest, ColourListSelectsTheSettingsColour) {
