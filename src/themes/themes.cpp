@@ -141,8 +141,10 @@ int IconPixelSize(int uiSize) {
 
 void LoadTheme(bool buttons, bool menuIcons, bool toolbarIcons) {
     // A theme is an archive of the theme folder named by a bare file name; any other
-    // text (a path, a name with a NUL byte) stands for the default theme.
-    if (!IsBareThemeName(gSettings.uiTheme)) gSettings.uiTheme = kDefaultTheme;
+    // text (a path, a name with a NUL byte) stands for the default theme. No name at all
+    // is kept when no theme is installed: the pictures are then the built-in ones.
+    const bool noneInstalled = gSettings.uiTheme.empty() && gCatalogue.empty();
+    if (!IsBareThemeName(gSettings.uiTheme) && !noneInstalled) gSettings.uiTheme = kDefaultTheme;
     std::string path = ArchivePath(gSettings.uiTheme);
     if (!IsFile(path) && !gCatalogue.empty()) {
         gSettings.uiTheme = gLastListed;

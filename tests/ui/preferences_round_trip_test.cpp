@@ -94,6 +94,8 @@ std::map<FieldId, std::string> NonDefaultValues() {
     }
     // "Never" keeps the start-up update check from asking and moving the update date.
     values[FieldId::updateRange] = "5";
+    // Folder entries are stored in one form, with a trailing "/".
+    values[FieldId::recentOutFolders] = "/x/";
     // The colour and font lists hold the chosen colour and font.
     for (auto [list, chosen] : {std::pair{FieldId::fontColors, FieldId::fontColor},
                                 std::pair{FieldId::backColors, FieldId::backColor},
