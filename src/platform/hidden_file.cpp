@@ -149,13 +149,12 @@ bool HiddenFile::Open(const std::string& finalPath, unsigned mode, NameMaker tem
     return OpenVisible(mode);
 }
 
-bool HiddenFile::OpenVisible(unsigned mode) {
+template <class Make> bool HiddenFile::ClaimTemporaryName(Make make) {
     for (int i = 0; i < kNameTries; ++i) {
         const std::string name = makeName_();
         // Recorded before it exists, so that no moment leaves it unrecorded.
         const int slot = RegisterTemporaryFile(name);
-        fd_ = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd_ >= 0) {
+        if (make(name)) {
             temporary_ = name;
             named_ = true;
             slot_ = slot;
@@ -170,25 +169,19 @@ bool HiddenFile::OpenVisible(unsigned mode) {
     return false;
 }
 
+bool HiddenFile::OpenVisible(unsigned mode) {
+    return ClaimTemporaryName([this, mode](const std::string& name) {
+        fd_ = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        return fd_ >= 0;
+    });
+}
+
 bool HiddenFile::LinkToTemporaryName() {
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fd_);
-    for (int i = 0; i < kNameTries; ++i) {
-        const std::string name = makeName_();
-        const int slot = RegisterTemporaryFile(name);
-        if (linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            temporary_ = name;
-            named_ = true;
-            slot_ = slot;
-            return true;
-        }
-        const int error = errno;
-        UnregisterTemporaryFile(slot);
-        errno = error;
-        if (error != EEXIST) return false;
-    }
-    errno = EEXIST;
-    return false;
+    return ClaimTemporaryName([&self](const std::string& name) {
+        return linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
 }
 
 bool HiddenFile::Commit(bool sync) {

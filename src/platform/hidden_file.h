@@ -49,6 +49,9 @@ class HiddenFile {
   private:
     bool OpenVisible(unsigned mode);
     bool LinkToTemporaryName();
+    // Gives the file a fresh temporary name with make(name), which creates it and is false
+    // with errno set when it cannot; asked again while a name is taken.
+    template <class Make> bool ClaimTemporaryName(Make make);
     // The temporary name is gone (renamed or removed) or was never made.
     void Unname();
 
