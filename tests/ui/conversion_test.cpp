@@ -1,3 +1,4 @@
+#include "engine/batch_job.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "text/text_table.h"
@@ -227,9 +228,14 @@ TEST_F(ConversionTest, EscapeAsksTheBreakQuestion) {
     };
     Seen seen;
     int escapes = 0;
+    bool held = false;
     Agent agent([&] {
         wxDialog* dialog = ProgressDialog();
         if (!dialog || !dialog->IsShown()) return false;
+        // The worker waits at its gate after the file until the question lets it go,
+        // so the job is still running when the key arrives.
+        if (!held) HoldWorker(true);
+        held = true;
         Note(seen, dialog);
         if (!dialog->IsActive()) return false; // keys go to the window that has the focus
         const bool finished = OkButton(dialog)->IsEnabled();

@@ -199,7 +199,12 @@ TEST_F(Desktop, RestoredPositionKeepsTheTitleBarOnTheDesktop) {
                          std::to_string(c.x) + ", " + std::to_string(c.y));
             Start("[Window]\nWidth=620\nX=" + std::to_string(c.x) + "\nY=" + std::to_string(c.y) +
                   "\n");
-            const wxRect placed(Main().frame->GetPosition(), Main().frame->GetSize());
+            // A window manager places the window on its own time: wait for the place.
+            auto placedNow = [] {
+                return wxRect(Main().frame->GetPosition(), Main().frame->GetSize());
+            };
+            RunUntil([&] { return TitleBarVisible(placedNow()); }, 5000);
+            const wxRect placed = placedNow();
             EXPECT_TRUE(TitleBarVisible(placed))
                 << placed.x << ", " << placed.y << " " << placed.width << " x " << placed.height;
             // A window manager may pull a window that is partly off the desktop further
